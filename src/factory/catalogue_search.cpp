@@ -1,0 +1,61 @@
+#include "factory/catalogue_search.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/file_system.h"
+#include "support/xml_loading.h"
+
+namespace vemo {
+
+namespace {
+
+using Query = platform::XmlNode (*)(const std::string& file, const std::string& key);
+
+bool HasXmlExtension(const std::string& fileName) {
+  std::string extension = platform::GetExtensionName(fileName);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return extension == "XML";
+}
+
+// Tries `firstFile` in `folder`, then scans the folder's xml files in listing order;
+// the first file that gives an element wins.
+CatalogueMatch Search(const std::string& folder, const std::string& firstFile, const std::string& key, Query query) {
+  CatalogueMatch match{{}, folder + firstFile};
+  if (platform::FileExists(match.file)) match.element = query(match.file, key);
+  if (match.element) return match;
+  for (const platform::FileEntry& entry : platform::ListFiles(folder)) {
+    if (!HasXmlExtension(entry.name)) continue;
+    match.element = query(entry.path, key);
+    if (match.element) {
+      match.file = entry.path;
+      break;
+    }
+  }
+  return match;
+}
+
+}  // namespace
+
+CatalogueMatch SearchByProgramID(const std::string& folder, const std::string& sProgID) {
+  return Search(folder, sProgID + ".xml", sProgID, FindProgIDNode);
+}
+
+CatalogueMatch SearchByDeviceCode(const std::string& folder, const std::string& sDeviceCode) {
+  return Search(folder, kMiscPidsFile, sDeviceCode, FindDeviceCodeNode);
+}
+
+platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, const std::string& sDeviceCode) {
+  const std::optional<platform::XmlDocument> document = LoadXmlDocument(sXMLFile);
+  if (!document) return {};
+  const platform::XmlNode root = CatalogueRoot(*document);
+  if (!root) return {};
+  // The code goes into the expression as it is; one that would end the string literal
+  // early cannot name a device.
+  if (sDeviceCode.find('"') != std::string::npos) return {};
+  const platform::XmlNode devInfo = root.selectSingleNode(".//DevInfo[DeviceCode = \"" + sDeviceCode + "\"]");
+  return devInfo ? devInfo.parentNode() : platform::XmlNode();
+}
+
+}  // namespace vemo

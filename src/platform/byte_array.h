@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vemo {
+
+// A one-dimensional array of bytes that remembers its lower bound, as automation byte
+// arrays do. An array with no bytes is unallocated.
+struct ByteArray {
+  std::vector<std::uint8_t> bytes;
+  std::int32_t lowerBound = 0;
+
+  std::int32_t Count() const { return static_cast<std::int32_t>(bytes.size()); }
+  std::int32_t UpperBound() const { return lowerBound + Count() - 1; }
+
+  friend bool operator==(const ByteArray&, const ByteArray&) = default;
+};
+
+}  // namespace vemo

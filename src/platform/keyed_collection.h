@@ -1,0 +1,113 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/automation_error.h"
+#include "platform/enumerator.h"
+#include "platform/variant.h"
+
+namespace vemo {
+
+// Folds a key for comparison without regard to case (ASCII letters).
+std::string FoldKey(std::string_view key);
+
+// The runtime's keyed ordered collection: members in insertion order (or inserted
+// before a given position), addressed by 1-based position or by a text key compared
+// without regard to case. A duplicate key is refused with error 457, a missing key is
+// error 5, a position outside 1..Count error 9. T is a reference type (shared_ptr).
+template <class T>
+class KeyedCollection {
+  struct Member {
+    std::optional<std::string> foldedKey;
+    T item;
+  };
+
+ public:
+  std::int32_t Count() const { return static_cast<std::int32_t>(members_.size()); }
+
+  // Adds `item`, under `key` when given, at the end or before the member at 1-based
+  // position `before`. Nothing changes when it fails.
+  void Add(T item, std::optional<std::string_view> key = std::nullopt,
+           std::optional<std::int32_t> before = std::nullopt) {
+    if (before && (*before < 1 || *before > Count())) throw AutomationError(err::kSubscriptOutOfRange);
+    std::optional<std::string> folded;
+    if (key) {
+      folded = FoldKey(*key);
+      if (byKey_.count(*folded) != 0) throw AutomationError(err::kDuplicateKey);
+      byKey_.emplace(*folded, item);
+    }
+    Member member{std::move(folded), std::move(item)};
+    if (before) {
+      members_.insert(members_.begin() + (*before - 1), std::move(member));
+    } else {
+      members_.push_back(std::move(member));
+    }
+  }
+
+  const T& Item(std::int32_t position) const {
+    if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
+    return members_[static_cast<std::size_t>(position - 1)].item;
+  }
+
+  const T& Item(std::string_view key) const {
+    auto found = byKey_.find(FoldKey(key));
+    if (found == byKey_.end()) throw AutomationError(err::kInvalidArgument);
+    return found->second;
+  }
+
+  // A number selects by position (rounded as automation rounds), text by key; any
+  // other kind of index is an invalid argument.
+  const T& Item(const Variant& index) const {
+    if (const std::string* key = index.AsString()) return Item(std::string_view(*key));
+    if (index.IsNumber()) return Item(index.ToInt32());
+    throw AutomationError(err::kInvalidArgument);
+  }
+
+  // An enumerator over the members in collection order.
+  std::shared_ptr<Enumerator> NewEnum() const {
+    std::vector<Variant> items;
+    items.reserve(members_.size());
+    for (const Member& member : members_) items.emplace_back(member.item);
+    return std::make_shared<Enumerator>(std::move(items));
+  }
+
+  bool Contains(std::string_view key) const { return byKey_.count(FoldKey(key)) != 0; }
+
+  void Remove(std::int32_t position) {
+    if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
+    auto at = members_.begin() + (position - 1);
+    if (at->foldedKey) byKey_.erase(*at->foldedKey);
+    members_.erase(at);
+  }
+
+  // Empties the collection from the front, as its owners do when they end.
+  void Clear() {
+    while (Count() > 0) Remove(1);
+  }
+
+  // Iteration in collection order over the members themselves.
+  class const_iterator {
+   public:
+    using Inner = typename std::vector<Member>::const_iterator;
+    explicit const_iterator(Inner inner) : inner_(inner) {}
+    const T& operator*() const { return inner_->item; }
+    const_iterator& operator++() { ++inner_; return *this; }
+    bool operator==(const const_iterator& other) const { return inner_ == other.inner_; }
+
+   private:
+    Inner inner_;
+  };
+  const_iterator begin() const { return const_iterator(members_.begin()); }
+  const_iterator end() const { return const_iterator(members_.end()); }
+
+ private:
+  std::vector<Member> members_;
+  std::unordered_map<std::string, T> byKey_;
+};
+
+}  // namespace vemo

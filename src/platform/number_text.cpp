@@ -1,0 +1,98 @@
+#include "platform/number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <locale.h>
+
+#include "platform/automation_error.h"
+
+namespace vemo {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the number at the start of `text` (no blanks skipped), 0 when there is none.
+std::size_t NumberPrefixLength(std::string_view text) {
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    std::size_t j = i + 1;
+    std::size_t fraction = 0;
+    while (j < text.size() && IsDigit(text[j])) ++j, ++fraction;
+    if (digits + fraction > 0) i = j, digits += fraction;
+  }
+  if (digits == 0) return 0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    std::size_t exponent = 0;
+    while (j < text.size() && IsDigit(text[j])) ++j, ++exponent;
+    if (exponent > 0) i = j;
+  }
+  return i;
+}
+
+// strtod under the "C" locale, so a host's locale never changes the decimal point.
+double ParseDecimal(std::string_view number) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  const std::string copy(number);
+  return strtod_l(copy.c_str(), nullptr, c_locale);
+}
+
+double RoundHalfEven(double value) {
+  const double floor = std::floor(value);
+  const double diff = value - floor;
+  if (diff < 0.5) return floor;
+  if (diff > 0.5) return floor + 1.0;
+  return std::fmod(floor, 2.0) == 0.0 ? floor : floor + 1.0;
+}
+
+template <class Int>
+Int RoundToWidth(double value) {
+  const double rounded = RoundHalfEven(value);
+  if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+        rounded <= static_cast<double>(std::numeric_limits<Int>::max()))) {
+    throw AutomationError(err::kOverflow);
+  }
+  return static_cast<Int>(rounded);
+}
+
+}  // namespace
+
+double LeadingNumber(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  const std::string_view rest = text.substr(start);
+  const std::size_t length = NumberPrefixLength(rest);
+  return length == 0 ? 0.0 : ParseDecimal(rest.substr(0, length));
+}
+
+bool IsNumericText(std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  std::size_t end = text.size();
+  while (end > start && IsBlank(text[end - 1])) --end;
+  const std::string_view core = text.substr(start, end - start);
+  return !core.empty() && NumberPrefixLength(core) == core.size();
+}
+
+std::int16_t RoundToInt16(double value) { return RoundToWidth<std::int16_t>(value); }
+std::int32_t RoundToInt32(double value) { return RoundToWidth<std::int32_t>(value); }
+
+std::string NumberToText(double value) {
+  if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
+    return std::to_string(static_cast<long long>(value));
+  }
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  return std::string(buffer, result.ptr);
+}
+
+}  // namespace vemo

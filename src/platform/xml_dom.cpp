@@ -1,0 +1,362 @@
+#include "platform/xml_dom.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+namespace vemo::platform {
+
+namespace detail {
+
+struct ParsedDocument {
+  xmlDocPtr doc = nullptr;
+  explicit ParsedDocument(xmlDocPtr d) : doc(d) {}
+  ~ParsedDocument() { xmlFreeDoc(doc); }
+  ParsedDocument(const ParsedDocument&) = delete;
+  ParsedDocument& operator=(const ParsedDocument&) = delete;
+};
+
+}  // namespace detail
+
+namespace {
+
+// Files larger than this are refused rather than read into memory.
+constexpr long kMaxFileBytes = 256L * 1024 * 1024;
+constexpr std::int32_t kUnreadableFileCode = XML_IO_LOAD_ERROR;
+
+xmlNodePtr Raw(void* node) { return static_cast<xmlNodePtr>(node); }
+
+std::string Owned(xmlChar* text) {
+  if (text == nullptr) return {};
+  std::string result(reinterpret_cast<const char*>(text));
+  xmlFree(text);
+  return result;
+}
+
+std::string Chars(const xmlChar* text) { return text ? reinterpret_cast<const char*>(text) : std::string(); }
+
+// --- External entities -------------------------------------------------------------
+// libxml2's entity loader is process-wide. Ours refuses every load made while this
+// thread is inside XmlDocument::load and hands every other load to the loader that was
+// in place before, so a host that uses libxml2 itself keeps its behaviour.
+
+thread_local bool t_insideLoad = false;
+thread_local bool t_refusedEntity = false;
+thread_local std::string t_refusedUrl;
+xmlExternalEntityLoader g_previousLoader = nullptr;
+
+xmlParserInputPtr GuardedEntityLoader(const char* url, const char* id, xmlParserCtxtPtr context) {
+  if (t_insideLoad) {
+    if (!t_refusedEntity) t_refusedUrl = url ? url : (id ? id : "");
+    t_refusedEntity = true;
+    return nullptr;
+  }
+  return g_previousLoader ? g_previousLoader(url, id, context) : nullptr;
+}
+
+void InstallEntityGuard() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    xmlInitParser();
+    g_previousLoader = xmlGetExternalEntityLoader();
+    xmlSetExternalEntityLoader(GuardedEntityLoader);
+  });
+}
+
+struct LoadScope {
+  LoadScope() {
+    t_insideLoad = true;
+    t_refusedEntity = false;
+    t_refusedUrl.clear();
+  }
+  ~LoadScope() { t_insideLoad = false; }
+};
+
+// --- Errors --------------------------------------------------------------------------
+
+struct ErrorCapture {
+  bool any = false;
+  xmlError first{};
+  std::string message;
+};
+
+void CaptureFirstError(void* userData, xmlErrorPtr error) {
+  auto* context = static_cast<xmlParserCtxtPtr>(userData);
+  auto* capture = static_cast<ErrorCapture*>(context->_private);
+  if (capture == nullptr || capture->any || error == nullptr || error->level < XML_ERR_ERROR) return;
+  capture->any = true;
+  capture->first = *error;
+  capture->message = Chars(reinterpret_cast<const xmlChar*>(error->message));
+  capture->first.message = nullptr;
+  capture->first.file = nullptr;
+  capture->first.str1 = capture->first.str2 = capture->first.str3 = nullptr;
+}
+
+void IgnoreError(void*, xmlErrorPtr) {}
+
+std::string TrimEnd(std::string text) {
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+// Keeps valid UTF-8 sequences and replaces every other byte with U+FFFD, so that a
+// line of a file in another encoding still makes a readable report.
+std::string ValidUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    bool valid = length != 0 && i + length <= bytes.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+    }
+    if (valid) {
+      out.append(bytes.substr(i, length));
+      i += length;
+    } else {
+      out.append("\xEF\xBF\xBD");
+      ++i;
+    }
+  }
+  return out;
+}
+
+// The text of 1-based line `line` of the file's bytes, without its line end.
+std::string SourceLine(std::string_view content, int line) {
+  if (line < 1) return {};
+  std::size_t start = 0;
+  for (int current = 1; current < line; ++current) {
+    const std::size_t next = content.find('\n', start);
+    if (next == std::string_view::npos) return {};
+    start = next + 1;
+  }
+  std::size_t end = content.find('\n', start);
+  if (end == std::string_view::npos) end = content.size();
+  std::string_view text = content.substr(start, end - start);
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  return ValidUtf8(text);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, std::string& problem) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    problem = std::string("The file cannot be opened: ") + std::strerror(errno);
+    return false;
+  }
+  content.clear();
+  char buffer[65536];
+  std::size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    if (static_cast<long>(content.size() + got) > kMaxFileBytes) {
+      std::fclose(file);
+      problem = "The file is too large to load.";
+      return false;
+    }
+    content.append(buffer, got);
+  }
+  const bool failed = std::ferror(file) != 0;
+  const int readErrno = errno;
+  std::fclose(file);
+  if (failed) {
+    problem = std::string("The file cannot be read: ") + std::strerror(readErrno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// --- XmlDocument ----------------------------------------------------------------------
+
+bool XmlDocument::load(const std::string& path) {
+  InstallEntityGuard();
+  document_.reset();
+  parseError_ = XmlParseError{};
+  readyState_ = kReadyStateComplete;
+
+  std::string content;
+  std::string problem;
+  if (!ReadWholeFile(path, content, problem)) {
+    parseError_.errorCode = kUnreadableFileCode;
+    parseError_.reason = problem;
+    return false;
+  }
+
+  xmlParserCtxtPtr context = xmlNewParserCtxt();
+  if (context == nullptr) {
+    parseError_.errorCode = XML_ERR_NO_MEMORY;
+    parseError_.reason = "Out of memory.";
+    return false;
+  }
+  ErrorCapture capture;
+  context->_private = &capture;
+  context->sax->serror = CaptureFirstError;
+
+  // Internal entities are expanded (NOENT); nothing is fetched from the network; no
+  // external DTD is loaded. Without XML_PARSE_HUGE libxml2 keeps its limits on depth
+  // and entity amplification, which is what turns bombs into parse errors.
+  const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  xmlDocPtr doc = nullptr;
+  {
+    LoadScope scope;
+    doc = xmlCtxtReadMemory(context, content.data(), static_cast<int>(content.size()), path.c_str(), nullptr,
+                            options);
+    if (t_refusedEntity && !capture.any) {
+      capture.any = true;
+      capture.first = xmlError{};
+      capture.first.code = XML_ERR_EXT_ENTITY_STANDALONE;
+      capture.message = "External entities are not loaded: " + t_refusedUrl;
+    }
+  }
+  const bool wellFormed = context->wellFormed != 0;
+  xmlFreeParserCtxt(context);
+
+  if (doc != nullptr && wellFormed && !capture.any) {
+    document_ = std::make_shared<detail::ParsedDocument>(doc);
+    return true;
+  }
+  if (doc != nullptr) xmlFreeDoc(doc);
+  parseError_.errorCode = capture.first.code != 0 ? capture.first.code : XML_ERR_DOCUMENT_END;
+  parseError_.line = capture.first.line;
+  parseError_.linepos = capture.first.int2;
+  parseError_.srcText = SourceLine(content, capture.first.line);
+  parseError_.reason = capture.any ? TrimEnd(capture.message) : "The document is not well-formed.";
+  return false;
+}
+
+XmlNode XmlDocument::documentElement() const {
+  if (!document_) return {};
+  xmlNodePtr root = xmlDocGetRootElement(document_->doc);
+  return root ? XmlNode(document_, root) : XmlNode();
+}
+
+// --- XmlNode --------------------------------------------------------------------------
+
+XmlNodeType XmlNode::nodeType() const {
+  if (!node_) return XmlNodeType::Other;
+  switch (Raw(node_)->type) {
+    case XML_ELEMENT_NODE: return XmlNodeType::Element;
+    case XML_ATTRIBUTE_NODE: return XmlNodeType::Attribute;
+    case XML_TEXT_NODE: return XmlNodeType::Text;
+    case XML_CDATA_SECTION_NODE: return XmlNodeType::CData;
+    case XML_ENTITY_REF_NODE: return XmlNodeType::EntityReference;
+    case XML_ENTITY_NODE: return XmlNodeType::Entity;
+    case XML_PI_NODE: return XmlNodeType::ProcessingInstruction;
+    case XML_COMMENT_NODE: return XmlNodeType::Comment;
+    case XML_DOCUMENT_NODE: return XmlNodeType::Document;
+    case XML_DOCUMENT_TYPE_NODE:
+    case XML_DTD_NODE: return XmlNodeType::DocumentType;
+    case XML_DOCUMENT_FRAG_NODE: return XmlNodeType::DocumentFragment;
+    case XML_NOTATION_NODE: return XmlNodeType::Notation;
+    default: return XmlNodeType::Other;
+  }
+}
+
+std::string XmlNode::baseName() const {
+  if (!node_) return {};
+  switch (nodeType()) {
+    case XmlNodeType::Element:
+    case XmlNodeType::Attribute:
+    case XmlNodeType::ProcessingInstruction:
+    case XmlNodeType::EntityReference:
+      return Chars(Raw(node_)->name);
+    default:
+      return {};
+  }
+}
+
+std::string XmlNode::nodeValue() const {
+  if (!node_) return {};
+  switch (nodeType()) {
+    case XmlNodeType::Text:
+    case XmlNodeType::CData:
+    case XmlNodeType::Comment:
+    case XmlNodeType::ProcessingInstruction:
+    case XmlNodeType::Attribute:
+      return Owned(xmlNodeGetContent(Raw(node_)));
+    default:
+      return {};
+  }
+}
+
+std::string XmlNode::text() const { return node_ ? Owned(xmlNodeGetContent(Raw(node_))) : std::string(); }
+
+bool XmlNode::hasChildNodes() const { return node_ && Raw(node_)->children != nullptr; }
+
+XmlNode XmlNode::firstChild() const {
+  return node_ && Raw(node_)->children ? XmlNode(document_, Raw(node_)->children) : XmlNode();
+}
+
+XmlNode XmlNode::nextSibling() const {
+  return node_ && Raw(node_)->next ? XmlNode(document_, Raw(node_)->next) : XmlNode();
+}
+
+std::vector<XmlNode> XmlNode::childNodes() const {
+  std::vector<XmlNode> children;
+  if (!node_) return children;
+  for (xmlNodePtr child = Raw(node_)->children; child; child = child->next) children.push_back(XmlNode(document_, child));
+  return children;
+}
+
+XmlNode XmlNode::parentNode() const {
+  if (!node_) return {};
+  xmlNodePtr parent = Raw(node_)->parent;
+  if (parent == nullptr || parent->type == XML_DOCUMENT_NODE) return {};
+  return XmlNode(document_, parent);
+}
+
+std::vector<XmlAttribute> XmlNode::attributes() const {
+  std::vector<XmlAttribute> result;
+  if (nodeType() != XmlNodeType::Element) return result;
+  for (xmlNsPtr ns = Raw(node_)->nsDef; ns; ns = ns->next) {
+    result.push_back({ns->prefix ? Chars(ns->prefix) : std::string("xmlns"), Chars(ns->href)});
+  }
+  for (xmlAttrPtr attr = Raw(node_)->properties; attr; attr = attr->next) {
+    result.push_back({Chars(attr->name), Owned(xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr)))});
+  }
+  return result;
+}
+
+std::optional<std::string> XmlNode::getAttribute(std::string_view name) const {
+  if (nodeType() != XmlNodeType::Element) return std::nullopt;
+  for (xmlAttrPtr attr = Raw(node_)->properties; attr; attr = attr->next) {
+    std::string qualified = attr->ns && attr->ns->prefix ? Chars(attr->ns->prefix) + ":" : std::string();
+    qualified += Chars(attr->name);
+    if (qualified == name) return Owned(xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr)));
+  }
+  return std::nullopt;
+}
+
+XmlNode XmlNode::selectSingleNode(std::string_view expression) const {
+  if (!node_) return {};
+  xmlXPathContextPtr context = xmlXPathNewContext(document_->doc);
+  if (context == nullptr) return {};
+  context->node = Raw(node_);
+  context->error = IgnoreError;
+  const std::string text(expression);
+  XmlNode found;
+  xmlXPathObjectPtr result = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(text.c_str()), context);
+  if (result != nullptr && result->type == XPATH_NODESET && result->nodesetval != nullptr &&
+      result->nodesetval->nodeNr > 0) {
+    xmlXPathNodeSetSort(result->nodesetval);
+    xmlNodePtr first = result->nodesetval->nodeTab[0];
+    // Namespace nodes are copies that live only as long as the result; they are never
+    // handed out.
+    if (first->type != XML_NAMESPACE_DECL) found = XmlNode(document_, first);
+  }
+  xmlXPathFreeObject(result);
+  xmlXPathFreeContext(context);
+  return found;
+}
+
+}  // namespace vemo::platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/xml_dom.h"
+
+namespace vemo {
+
+// The local name of a catalogue's root element.
+inline constexpr const char* kCatalogueRoot = "C5Devices";
+
+// Loads an XML file synchronously. When it cannot be read or parsed, shows the
+// "XML Parsing Error" report and gives nothing; a document that loaded but is not
+// complete gives nothing without a report.
+std::optional<platform::XmlDocument> LoadXmlDocument(const std::string& sXMLFile);
+
+// Shows the parse-error report for `sXMLFile`: string 5001 filled with the path, line,
+// character position, source text and reason, titled with string 5000.
+void ReportParseError(const std::string& sXMLFile, const platform::XmlParseError& error);
+
+// The catalogue root of a loaded document, or nothing when its root element's local
+// name is not exactly "C5Devices".
+platform::XmlNode CatalogueRoot(const platform::XmlDocument& document);
+
+// The first "C5Device" child of the catalogue root whose ProgramID is "P" followed by
+// `sProgID`, or nothing.
+platform::XmlNode FindProgIDNode(const std::string& sXMLFile, const std::string& sProgID);
+
+}  // namespace vemo

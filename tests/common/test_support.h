@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/automation_error.h"
+
+namespace vemo::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it
+// when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, without a trailing separator.
+  const std::string& path() const { return path_; }
+  // The folder followed by "/".
+  std::string slash() const { return path_ + "/"; }
+  // Writes `content` to `name` inside the folder (creating sub-folders) and returns its path.
+  std::string Write(const std::string& name, const std::string& content) const;
+  std::string Mkdir(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+struct RecordedBox {
+  std::string text;
+  std::string title;
+  int style = 0;
+};
+
+// Records every message box shown while it lives, instead of showing it.
+class MessageBoxRecorder {
+ public:
+  MessageBoxRecorder();
+  ~MessageBoxRecorder();
+  const std::vector<RecordedBox>& boxes() const { return *boxes_; }
+
+ private:
+  std::shared_ptr<std::vector<RecordedBox>> boxes_;
+};
+
+// Sets the default catalogue folder while it lives.
+class ScopedDefaultFolder {
+ public:
+  explicit ScopedDefaultFolder(const std::string& folder);
+  ~ScopedDefaultFolder();
+};
+
+// Answers the catalogue-path service with `path` while it lives and counts the calls.
+class ScopedConfigPathService {
+ public:
+  explicit ScopedConfigPathService(std::string path);
+  ~ScopedConfigPathService();
+  int calls() const { return *calls_; }
+  void set_path(std::string path) { *path_ = std::move(path); }
+
+ private:
+  std::shared_ptr<int> calls_;
+  std::shared_ptr<std::string> path_;
+};
+
+// A catalogue document: root "C5Devices" holding `devices` as they are.
+std::string Catalogue(const std::string& devices);
+
+// A device element with a ProgramID attribute ("P" + id) and a DevInfo holding
+// DeviceCode `code` (no DevInfo when `code` is empty), plus `extra` inside the device.
+std::string Device(const std::string& programId, const std::string& code = "", const std::string& extra = "");
+
+// Runs `call` and expects it to raise an automation error with this number (and, when
+// given, this source and description).
+void ExpectAutomationError(const std::function<void()>& call, std::int32_t number, const std::string& source = {},
+                           const std::string& description = {});
+
+}  // namespace vemo::test
