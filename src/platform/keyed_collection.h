@@ -78,6 +78,12 @@ class KeyedCollection {
 
   bool Contains(std::string_view key) const { return byKey_.count(FoldKey(key)) != 0; }
 
+  // The member under `key`, or nullptr; never raises.
+  const T* Find(std::string_view key) const {
+    auto found = byKey_.find(FoldKey(key));
+    return found == byKey_.end() ? nullptr : &found->second;
+  }
+
   void Remove(std::int32_t position) {
     if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
     auto at = members_.begin() + (position - 1);

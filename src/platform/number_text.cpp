@@ -55,13 +55,20 @@ double RoundHalfEven(double value) {
 }
 
 template <class Int>
-Int RoundToWidth(double value) {
+std::optional<Int> TryRoundToWidth(double value) {
   const double rounded = RoundHalfEven(value);
   if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
         rounded <= static_cast<double>(std::numeric_limits<Int>::max()))) {
-    throw AutomationError(err::kOverflow);
+    return std::nullopt;
   }
   return static_cast<Int>(rounded);
+}
+
+template <class Int>
+Int RoundToWidth(double value) {
+  const std::optional<Int> rounded = TryRoundToWidth<Int>(value);
+  if (!rounded) throw AutomationError(err::kOverflow);
+  return *rounded;
 }
 
 }  // namespace
@@ -85,6 +92,8 @@ bool IsNumericText(std::string_view text) {
 
 std::int16_t RoundToInt16(double value) { return RoundToWidth<std::int16_t>(value); }
 std::int32_t RoundToInt32(double value) { return RoundToWidth<std::int32_t>(value); }
+std::optional<std::int16_t> TryRoundToInt16(double value) { return TryRoundToWidth<std::int16_t>(value); }
+std::optional<std::int32_t> TryRoundToInt32(double value) { return TryRoundToWidth<std::int32_t>(value); }
 
 std::string NumberToText(double value) {
   if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
@@ -92,7 +101,10 @@ std::string NumberToText(double value) {
   }
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  return std::string(buffer, result.ptr);
+  std::string text(buffer, result.ptr);
+  // Automation writes the exponent with a capital letter: "1E-05", "2.5E+20".
+  if (const std::size_t e = text.find('e'); e != std::string::npos) text[e] = 'E';
+  return text;
 }
 
 }  // namespace vemo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,9 @@ bool IsNumericText(std::string_view text);
 // and narrows it; a value outside the width raises an overflow error (6).
 std::int16_t RoundToInt16(double value);
 std::int32_t RoundToInt32(double value);
+// The same without raising: nothing when the value does not fit.
+std::optional<std::int16_t> TryRoundToInt16(double value);
+std::optional<std::int32_t> TryRoundToInt32(double value);
 
 // Shorthands for the two widths the component uses.
 inline std::int16_t NumberOfText16(std::string_view text) { return RoundToInt16(LeadingNumber(text)); }

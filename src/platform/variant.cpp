@@ -1,5 +1,7 @@
 #include "platform/variant.h"
 
+#include <cmath>
+
 #include "platform/automation_error.h"
 #include "platform/number_text.h"
 
@@ -30,7 +32,13 @@ double Variant::ToDouble() const {
     case Type::Long: return std::get<std::int32_t>(value_);
     case Type::Double: return std::get<double>(value_);
     case Type::String:
-      if (IsNumericText(std::get<std::string>(value_))) return LeadingNumber(std::get<std::string>(value_));
+      if (IsNumericText(std::get<std::string>(value_))) {
+        // A numeral beyond the range of a double ("1e400") overflows rather than
+        // becoming an infinity.
+        const double value = LeadingNumber(std::get<std::string>(value_));
+        if (!std::isfinite(value)) throw AutomationError(err::kOverflow);
+        return value;
+      }
       break;
     default:
       break;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vemo {
+
+// Removes leading and trailing spaces (and only spaces), as the runtime's Trim does.
+std::string TrimSpaces(const std::string& text);
+
+// The text without its first character; empty text stays empty.
+std::string WithoutFirstCharacter(const std::string& text);
+
+// Splits text at every occurrence of `separator`; empty text gives no pieces at all.
+std::vector<std::string> SplitText(const std::string& text, char separator);
+
+// Upper-cases ASCII letters.
+std::string UpperCase(std::string text);
+
+// The code points of UTF-8 text; a byte that does not start a valid sequence stands
+// for itself.
+std::vector<std::uint32_t> CodePoints(const std::string& text);
+
+}  // namespace vemo
