@@ -1,15 +1,32 @@
 #include "factory/cFactory.h"
 
+#include <cstdio>
+#include <limits>
+
+#include "factory/catalogue_search.h"
 #include "factory/default_catalog_folder.h"
+#include "node/C472VirtualNode.h"
+#include "platform/automation_error.h"
 #include "platform/file_system.h"
+#include "platform/text.h"
+#include "progid/cProgIDConfigInfo.h"
+#include "progid/cProgIDInfo.h"
 #include "services/config_path_service.h"
 
 namespace vemo {
 
-std::string TrimSpaces(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+namespace {
+
+constexpr std::size_t kProgramIdLength = 16;
+constexpr std::size_t kDeviceCodeLength = 4;
+
+}  // namespace
+
+std::string UniqueNodeNumber(std::int32_t nodeCount) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(nodeCount));
+  const std::string tail(hex);
+  return std::string("FFFF00000000").substr(0, 12 - tail.size()) + tail;
 }
 
 std::string cFactory::ResolveXMLFolder(const std::string& sXMLFolder) {
@@ -30,6 +47,61 @@ std::string cFactory::ResolveXMLFolder(const std::string& sXMLFolder) {
   }
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
+}
+
+std::string cFactory::ResolveOrRaise(const std::string& sXMLFolder, const char* source) {
+  std::string folder = ResolveXMLFolder(TrimSpaces(sXMLFolder));
+  if (folder.empty()) throw AutomationError(err::kPathNotFound, source, "Folder not found");
+  return folder;
+}
+
+std::shared_ptr<IVemoProgIDInfo> cFactory::CreateProgIDInfo(const std::string& sProgID, const std::string& sXMLFolder) {
+  const std::string folder = ResolveOrRaise(sXMLFolder, "CreateProgIDInfo");
+  const std::string id = TrimSpaces(sProgID);
+  const std::size_t length = CodePoints(id).size();
+  CatalogueMatch match;
+  if (length == kProgramIdLength) {
+    match = SearchByProgramID(folder, id);
+  } else if (length == kDeviceCodeLength) {
+    match = SearchByDeviceCode(folder, id);
+  } else {
+    throw AutomationError(err::kInvalidValue, "CreateProgIDInfo",
+                          "Invalid value for sProgID, must be 4 or 16 chars long!");
+  }
+  if (!match.element) return nullptr;
+  auto record = std::make_shared<cProgIDInfo>();
+  record->LoadDeviceEntry(match.element, match.file);
+  return record;
+}
+
+std::shared_ptr<IVemoProgIDConfigInfo> cFactory::CreateProgIDConfigInfo(const std::string& sProgID,
+                                                                        const std::string& sXMLFolder) {
+  const std::string folder = ResolveOrRaise(sXMLFolder, "CreateProgIDConfigInfo");
+  const std::string id = TrimSpaces(sProgID);
+  if (CodePoints(id).size() != kProgramIdLength) {
+    throw AutomationError(err::kInvalidValue, "CreateProgIDConfigInfo",
+                          "Invalid value for sProgID, must be 16 chars long!");
+  }
+  const CatalogueMatch match = SearchByProgramID(folder, id);
+  if (!match.element) return nullptr;
+  auto record = std::make_shared<cProgIDConfigInfo>();
+  record->LoadConfigEntry(match.element, match.file);
+  return record;
+}
+
+std::shared_ptr<_C472VirtualNode> cFactory::CreateVirtualC472Node(const std::shared_ptr<IVemoProgIDInfo>& oProgIDInfo) {
+  if (!oProgIDInfo) return nullptr;
+  auto node = std::make_shared<C472VirtualNode>();
+  const std::string number = UniqueNodeNumber(m_lNodeCount);
+  // The count stops at its largest value rather than wrapping to a negative number.
+  if (m_lNodeCount < std::numeric_limits<std::int32_t>::max()) ++m_lNodeCount;
+  node->InitNode(oProgIDInfo, number);
+  return node;
+}
+
+cFactory& ApplicationFactory() {
+  thread_local const std::shared_ptr<cFactory> factory = std::make_shared<cFactory>();
+  return *factory;
 }
 
 }  // namespace vemo

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "interfaces/IVemoProgIDConfigInfo.h"
+#include "interfaces/IVemoProgIDInfo.h"
+#include "interfaces/_C472VirtualNode.h"
+
+namespace vemo {
+
+// The class interface of the factory, in slot order.
+class _cFactory : public virtual Object {
+ public:
+  // The record for a 16-character program ID or a 4-character device code, or nothing
+  // when no catalogue entry matches.
+  virtual std::shared_ptr<IVemoProgIDInfo> CreateProgIDInfo(const std::string& sProgID,
+                                                            const std::string& sXMLFolder = "") = 0;
+  // A new, empty virtual node for a record, or nothing. Never raises.
+  virtual std::shared_ptr<_C472VirtualNode> CreateVirtualC472Node(
+      const std::shared_ptr<IVemoProgIDInfo>& oProgIDInfo) = 0;
+  virtual std::shared_ptr<IVemoProgIDConfigInfo> CreateProgIDConfigInfo(const std::string& sProgID,
+                                                                        const std::string& sXMLFolder = "") = 0;
+};
+
+}  // namespace vemo

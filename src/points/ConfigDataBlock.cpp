@@ -1,0 +1,54 @@
+#include "points/ConfigDataBlock.h"
+
+#include <algorithm>
+
+#include "platform/automation_error.h"
+#include "platform/number_text.h"
+
+namespace vemo {
+
+namespace {
+
+// lOffset + nLength as the 32-bit sum it is: overflow (6) when it does not fit.
+std::int32_t SliceEnd(std::int32_t lOffset, std::int16_t nLength) {
+  return RoundToInt32(static_cast<double>(lOffset) + static_cast<double>(nLength));
+}
+
+}  // namespace
+
+std::optional<std::int32_t> AddBlockBytes(std::int32_t total, std::int16_t length) {
+  return TryRoundToInt32(static_cast<double>(total) + std::max<std::int16_t>(length, 0));
+}
+
+std::int32_t NextOffset(std::int32_t offset, std::int16_t length) {
+  const std::optional<std::int32_t> next = AddBlockBytes(offset, length);
+  if (!next) throw AutomationError(err::kOverflow);
+  return *next;
+}
+
+void ConfigDataBlock::Allocate(std::int32_t dataSize) {
+  m_lDataSize = dataSize;
+  m_abConfigData.lowerBound = 0;
+  m_abConfigData.bytes.assign(static_cast<std::size_t>(dataSize) + 1, 0);
+}
+
+ByteArray ConfigDataBlock::Read(std::int32_t lOffset, std::int16_t nLength) const {
+  if (SliceEnd(lOffset, nLength) > m_lDataSize) throw AutomationError(err::kInvalidArgument);
+  if (nLength < 1 || lOffset < 0 || lOffset >= m_abConfigData.Count()) {
+    throw AutomationError(err::kSubscriptOutOfRange);
+  }
+  ByteArray result;
+  const auto from = m_abConfigData.bytes.begin() + lOffset;
+  result.bytes.assign(from, from + nLength);
+  return result;
+}
+
+void ConfigDataBlock::Write(const ByteArray& abData, std::int32_t lOffset, std::int16_t nLength) {
+  if (abData.Count() < nLength) throw AutomationError(err::kInvalidArgument);
+  if (SliceEnd(lOffset, nLength) > m_lDataSize || lOffset < 0 || nLength < 1) {
+    throw AutomationError(err::kInvalidArgument);
+  }
+  std::copy_n(abData.bytes.begin(), nLength, m_abConfigData.bytes.begin() + lOffset);
+}
+
+}  // namespace vemo

@@ -1,0 +1,46 @@
+#include "progid/cProgIDConfigInfo.h"
+
+#include "platform/number_text.h"
+
+namespace vemo {
+
+namespace {
+
+constexpr std::int32_t kCompleteEntryCount = 2;
+
+}  // namespace
+
+void cProgIDConfigInfo::LoadConfigEntry(const platform::XmlNode& oDevice, const std::string& sXMLFilename) {
+  std::int32_t count = 0;
+  m_sXMLFilename = sXMLFilename;
+  if (!oDevice) return;
+
+  if (const std::optional<std::string> programId = oDevice.getAttribute("ProgramID")) m_sProgramID = *programId;
+
+  if (const platform::XmlNode configInfo = oDevice.selectSingleNode("ConfigInfo")) {
+    for (const platform::XmlAttribute& attribute : configInfo.attributes()) {
+      if (attribute.baseName == "Level") {
+        // A level outside 16 bits leaves the field as it was.
+        if (const std::optional<std::int16_t> level = TryRoundToInt16(LeadingNumber(attribute.value))) {
+          m_nLevel = *level;
+        }
+        ++count;
+      }
+      m_colItems.Add(attribute.baseName, attribute.value);
+    }
+    for (platform::XmlNode child = configInfo.firstChild(); child; child = child.nextSibling()) {
+      if (child.nodeType() != platform::XmlNodeType::Element) continue;
+      const std::optional<std::string> value = ElementValue(child);
+      if (!value) continue;
+      const std::string name = child.baseName();
+      if (name == "Data") {
+        m_sData = *value;
+        ++count;
+      }
+      m_colItems.Add(name, *value);
+    }
+  }
+  m_bIsValid = count == kCompleteEntryCount;
+}
+
+}  // namespace vemo

@@ -1,0 +1,80 @@
+#include "progid/cProgIDInfo.h"
+
+#include "platform/automation_error.h"
+#include "platform/number_text.h"
+#include "platform/text.h"
+
+namespace vemo {
+
+namespace {
+
+// Every recognised attribute and "DevInfo" element read once.
+constexpr std::int32_t kCompleteEntryCount = 15;
+
+}  // namespace
+
+void cProgIDInfo::LoadDeviceEntry(const platform::XmlNode& oDevice, const std::string& sXMLFilename) {
+  std::int32_t count = 0;
+  m_sXMLFilename = sXMLFilename;
+
+  for (const platform::XmlAttribute& attribute : oDevice.attributes()) ReadAttribute(attribute, count);
+
+  const platform::XmlNode devInfo = oDevice.selectSingleNode("DevInfo");
+  if (!devInfo) {
+    throw AutomationError(err::kObjectNotSet, "cProgIDInfo::LoadDeviceEntry",
+                          "The catalogue entry has no DevInfo element");
+  }
+  for (platform::XmlNode child = devInfo.firstChild(); child; child = child.nextSibling()) {
+    if (child.nodeType() != platform::XmlNodeType::Element) continue;
+    const std::optional<std::string> value = ElementValue(child);
+    if (!value) continue;
+    ReadDevInfoElement(child.baseName(), *value, count);
+  }
+  m_bIsValid = count == kCompleteEntryCount;
+}
+
+void cProgIDInfo::ReadAttribute(const platform::XmlAttribute& attribute, std::int32_t& count) {
+  const std::string& name = attribute.baseName;
+  std::string value = attribute.value;
+  if (name == "ProgramID") {
+    value = WithoutFirstCharacter(value);
+    m_sProgramID = value;
+    ++count;
+  } else if (name == "ImgBlockSize") {
+    if (IsNumericText(value)) {
+      // A number too large for 32 bits leaves the size as it was.
+      if (const std::optional<std::int32_t> size = TryRoundToInt32(LeadingNumber(value))) m_lImgBlockSize = *size;
+      if (m_lImgBlockSize < 0) m_lImgBlockSize = 0;
+    }
+    ++count;
+  } else if (name == "IsHostBased" || name == "IsHybridBased" || name == "IsNeuronBased" ||
+             name == "SupportsFlash" || name == "Has472Plugin" || name == "SupportsOffline") {
+    const bool yes = value == "Yes";
+    if (name == "IsHostBased") m_bIsHostBased = yes;
+    if (name == "IsHybridBased") m_bIsHybridBased = yes;
+    if (name == "IsNeuronBased") m_bIsNeuronBased = yes;
+    if (name == "SupportsFlash") m_bSupportsFlash = yes;
+    if (name == "Has472Plugin") m_bHas472Plugin = yes;
+    if (name == "SupportsOffline") m_bSupportsOfflineEdit = yes;
+    ++count;
+  }
+  m_colItems.Add(name, value);
+}
+
+void cProgIDInfo::ReadDevInfoElement(const std::string& name, const std::string& value, std::int32_t& count) {
+  std::string* field = nullptr;
+  if (name == "DeviceCode") field = &m_sDeviceCode;
+  if (name == "DeviceType") field = &m_sDeviceType;
+  if (name == "DeviceTypeEx") field = &m_sDeviceTypeEx;
+  if (name == "Manufacturer") field = &m_sManufacturer;
+  if (name == "PluginRev") field = &m_sPluginVersion;
+  if (name == "FirmRev") field = &m_sFirmwareVersion;
+  if (name == "SelfDoc") field = &m_sSelfDoc;
+  if (field) {
+    *field = value;
+    ++count;
+  }
+  m_colItems.Add(name, value);
+}
+
+}  // namespace vemo

@@ -1,0 +1,98 @@
+#include "services/kiv_file_reader.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string_view>
+#include <vector>
+
+namespace vemo::services {
+
+namespace {
+
+constexpr std::uintmax_t kMaxFileBytes = 16u * 1024 * 1024;
+constexpr std::string_view kHeader = "vemo-kiv 1";
+constexpr std::string_view kProgramIdKeyword = "program-id ";
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Appends the bytes of a data line; false when the line is not whole hexadecimal bytes.
+bool AppendHexBytes(std::string_view line, std::vector<std::uint8_t>& data) {
+  std::size_t i = 0;
+  while (i < line.size()) {
+    if (line[i] == ' ' || line[i] == '\t') {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= line.size()) return false;
+    const int high = HexDigit(line[i]);
+    const int low = HexDigit(line[i + 1]);
+    if (high < 0 || low < 0) return false;
+    data.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    i += 2;
+  }
+  return true;
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream content;
+  char buffer[65536];
+  std::uintmax_t total = 0;
+  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
+    total += static_cast<std::uintmax_t>(file.gcount());
+    if (total > kMaxFileBytes) return std::nullopt;
+    content.write(buffer, file.gcount());
+  }
+  if (file.bad()) return std::nullopt;
+  return content.str();
+}
+
+}  // namespace
+
+bool KivFileReader::ReadKiv(const std::string& path, const std::string& programId, ByteArray& block) {
+  const std::optional<std::string> content = ReadSmallFile(path);
+  if (!content) return false;
+
+  enum class Expect { Header, ProgramId, Data } expect = Expect::Header;
+  std::vector<std::uint8_t> data;
+  std::istringstream lines(*content);
+  for (std::string raw; std::getline(lines, raw);) {
+    std::string_view line = raw;
+    if (const std::size_t comment = line.find('#'); comment != std::string_view::npos) line = line.substr(0, comment);
+    line = Trim(line);
+    if (line.empty()) continue;
+    switch (expect) {
+      case Expect::Header:
+        if (line != kHeader) return false;
+        expect = Expect::ProgramId;
+        break;
+      case Expect::ProgramId:
+        if (line.substr(0, kProgramIdKeyword.size()) != kProgramIdKeyword) return false;
+        if (Trim(line.substr(kProgramIdKeyword.size())) != programId) return false;
+        expect = Expect::Data;
+        break;
+      case Expect::Data:
+        if (!AppendHexBytes(line, data)) return false;
+        if (data.size() > block.bytes.size()) return false;
+        break;
+    }
+  }
+  if (expect != Expect::Data) return false;
+  std::copy(data.begin(), data.end(), block.bytes.begin());
+  return true;
+}
+
+}  // namespace vemo::services
