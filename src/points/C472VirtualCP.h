@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "interfaces/I709ConfigurationProperty.h"
+#include "interfaces/IC472VirtualObj.h"
+#include "points/ConfigDataBlock.h"
+
+namespace vemo {
+
+// One configuration property of a virtual node, built from a "CP" catalogue element.
+// Its value is always a slice of the node's configuration data block.
+class C472VirtualCP : public I709ConfigurationProperty, public IC472VirtualObj {
+ public:
+  // I709ConfigurationProperty
+  std::int16_t ElementCount() const override { return 1; }
+  std::int16_t ElementSize() const override { return m_nSize; }
+  std::string Name() const override { return m_sDefinition; }
+  bool StandardType() const override { return m_nStdFlag == 0; }
+  std::int16_t CPType() const override { return m_nCPType; }
+  // Errors: 422 without storage; 5 from the block.
+  Variant Value() const override;
+  // Errors, checked in this order: 422 without storage; 5 for anything but a byte
+  // array; 5 from the block for a too-short array.
+  void Value(const Variant& CPValue) override;
+
+  // IC472VirtualObj
+  std::int32_t LMObjectID() const override { return m_lLMObjectID; }
+  void LMObjectID(std::int32_t lID) override { m_lLMObjectID = lID; }
+  std::string SelectData() const override { return m_sSelectData; }
+
+  // Component-internal members.
+  std::int32_t Index() const { return m_lIndex; }
+  std::int32_t Key() const { return m_lKey; }
+  std::int16_t AppliesTo() const { return m_nAppliesTo; }
+  // Fills the CP from its definition record "key|applies-to|flag-type|select"; a
+  // missing or unreadable field leaves its default. Never fails.
+  void InitFromXML(std::int32_t lIndex, std::int16_t nSize, const std::string& sDefinition);
+  // Attaches the slice of `block` at `lOffset` and advances it by the size; nothing
+  // when there is no block.
+  void BindStorage(const std::shared_ptr<ConfigDataBlock>& block, std::int32_t& lOffset);
+
+ private:
+  bool HasStorage() const { return m_oBlock && m_lDataOffset >= 0; }
+
+  std::int32_t m_lIndex = 0;
+  std::int32_t m_lKey = 0;
+  std::int16_t m_nSize = 0;
+  std::string m_sDefinition;
+  std::int16_t m_nAppliesTo = 0;
+  std::int16_t m_nStdFlag = 0;
+  std::int16_t m_nCPType = 0;
+  std::string m_sSelectData;
+  std::int32_t m_lLMObjectID = -2;
+  std::shared_ptr<ConfigDataBlock> m_oBlock;
+  std::int32_t m_lDataOffset = -1;
+};
+
+}  // namespace vemo

@@ -1,0 +1,135 @@
+#include "points/C472VirtualNV.h"
+
+#include <algorithm>
+
+#include "platform/automation_error.h"
+#include "platform/message_box.h"
+#include "platform/number_text.h"
+#include "points/ConfigDataBlock.h"
+#include "platform/text.h"
+#include "points/lm_object_id.h"
+#include "support/resource_strings.h"
+
+namespace vemo {
+
+namespace {
+
+constexpr const char* kValueSource = "C472VirtualNV::I709NetworkVariable_Value";
+
+// A hexadecimal pair read as far as it consists of hexadecimal digits: "0F" is 15,
+// "Fx" is 15, "xF" is 0.
+std::uint8_t HexPair(std::uint32_t first, std::uint32_t second) {
+  auto digit = [](std::uint32_t c) -> int {
+    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+    return -1;
+  };
+  const int high = digit(first);
+  if (high < 0) return 0;
+  const int low = digit(second);
+  return static_cast<std::uint8_t>(low < 0 ? high : high * 16 + low);
+}
+
+}  // namespace
+
+bool C472VirtualNV::InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::int16_t nNVType,
+                                const platform::XmlNode& oNameNode, const platform::XmlNode& oSelfDocNode,
+                                const platform::XmlNode& oDefaultNode, bool bIsConfig) {
+  m_nIndex = nIndex;
+  m_nLength = nLength;
+  m_nNVType = nNVType;
+  m_bIsConfig = bIsConfig;
+  if (oNameNode) m_sName = oNameNode.text();
+  if (oSelfDocNode) m_sSelfDoc = oSelfDocNode.text();
+  if (oDefaultNode) m_sDefault = oDefaultNode.text();
+  if (!ParseSelfDoc()) return false;
+  const std::optional<std::int32_t> objectId = LMObjectIDFor(m_nAppliesTo, m_sSelectData);
+  if (!objectId) return false;
+  m_lLMObjectID = *objectId;
+  return true;
+}
+
+// The string is a lead character, then parts separated by ";"; only the first part
+// is read. A configuration NV's first part is "applies-to,select,..."; any other NV's
+// is the object index, then "|" or "#" and the member.
+bool C472VirtualNV::ParseSelfDoc() {
+  const std::vector<std::uint32_t> characters = CodePoints(m_sSelfDoc);
+  const std::uint32_t lead = characters.empty() ? 0 : characters.front();
+  const std::vector<std::string> parts = SplitText(WithoutFirstCharacter(m_sSelfDoc), ';');
+  if (m_bIsConfig) {
+    if (lead != '&' && lead != '~') {
+      ReportSelfDocError(res::kConfigNvSelfDocError);
+      return true;
+    }
+    if (parts.empty()) return false;
+    const std::vector<std::string> fields = SplitText(parts[0], ',');
+    if (fields.size() < 2) return false;
+    const std::optional<std::int16_t> appliesTo = TryRoundToInt16(LeadingNumber(fields[0]));
+    if (!appliesTo) return false;
+    m_nAppliesTo = *appliesTo;
+    m_sSelectData = fields[1];
+    return true;
+  }
+  if (lead != '@' && lead != '$') {
+    ReportSelfDocError(res::kNvSelfDocError);
+    return true;
+  }
+  if (parts.empty()) return false;
+  std::string select = parts[0];
+  for (char& c : select) {
+    if (c == '#') c = '|';
+  }
+  m_nAppliesTo = 1;
+  m_sSelectData = select.substr(0, select.find('|'));
+  return true;
+}
+
+void C472VirtualNV::ReportSelfDocError(std::uint16_t messageId) const {
+  std::string text = GetResString(messageId);
+  text = ReplaceNumParam(text, Variant(m_nIndex));
+  text = ReplaceStrParam(text, m_sName);
+  platform::MessageBox(text, GetResString(res::kXmlParsingErrorTitle), platform::kMbIconStop);
+}
+
+void C472VirtualNV::BindStorage(const std::shared_ptr<ConfigDataBlock>& block, std::int32_t& lOffset) {
+  if (!m_bIsConfig) {
+    m_abValue = ByteArray{};
+    m_abValue.bytes.assign(static_cast<std::size_t>(std::max<std::int16_t>(m_nLength, 0)), 0);
+  } else if (block) {
+    m_oBlock = block;
+    m_lDataOffset = lOffset;
+    lOffset = NextOffset(lOffset, m_nLength);
+  }
+
+  // A default of any other length than two digits a byte is no default.
+  const std::vector<std::uint32_t> digits = CodePoints(m_sDefault);
+  if (m_nLength < 0 || digits.size() != 2 * static_cast<std::size_t>(m_nLength)) return;
+  ByteArray value;
+  for (std::size_t i = 0; i < digits.size(); i += 2) value.bytes.push_back(HexPair(digits[i], digits[i + 1]));
+  if (!m_bIsConfig) {
+    m_abValue = std::move(value);
+  } else if (HasStorage() && m_lDataOffset + m_nLength <= m_oBlock->DataSize() && m_nLength >= 1) {
+    m_oBlock->Write(value, m_lDataOffset, m_nLength);
+  }
+}
+
+Variant C472VirtualNV::Value() const {
+  if (!m_bIsConfig) return Variant(m_abValue);
+  if (!HasStorage()) throw AutomationError(err::kNoStorage);
+  return Variant(m_oBlock->Read(m_lDataOffset, m_nLength));
+}
+
+void C472VirtualNV::Value(const Variant& NVValue) {
+  const ByteArray* bytes = NVValue.AsBytes();
+  if (!bytes) throw AutomationError(err::kInvalidArgument, kValueSource, "Expecting byte array as input!");
+  if (m_bIsConfig) {
+    if (!HasStorage()) throw AutomationError(err::kNoStorage);
+    m_oBlock->Write(*bytes, m_lDataOffset, m_nLength);
+    return;
+  }
+  if (bytes->Count() != m_nLength) throw AutomationError(err::kInvalidArgument);
+  m_abValue = *bytes;
+}
+
+}  // namespace vemo
