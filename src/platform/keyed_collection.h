@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,7 +42,8 @@ class KeyedCollection {
       if (byKey_.count(*folded) != 0) throw AutomationError(err::kDuplicateKey);
       byKey_.emplace(*folded, item);
     }
-    Member member{std::move(folded), std::move(item)};
+    // Members live on the heap, so an insertion shifts only pointers.
+    auto member = std::make_unique<Member>(Member{std::move(folded), std::move(item)});
     if (before) {
       members_.insert(members_.begin() + (*before - 1), std::move(member));
     } else {
@@ -51,7 +53,7 @@ class KeyedCollection {
 
   const T& Item(std::int32_t position) const {
     if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
-    return members_[static_cast<std::size_t>(position - 1)].item;
+    return members_[static_cast<std::size_t>(position - 1)]->item;
   }
 
   const T& Item(std::string_view key) const {
@@ -72,7 +74,7 @@ class KeyedCollection {
   std::shared_ptr<Enumerator> NewEnum() const {
     std::vector<Variant> items;
     items.reserve(members_.size());
-    for (const Member& member : members_) items.emplace_back(member.item);
+    for (const auto& member : members_) items.emplace_back(member->item);
     return std::make_shared<Enumerator>(std::move(items));
   }
 
@@ -87,21 +89,25 @@ class KeyedCollection {
   void Remove(std::int32_t position) {
     if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
     auto at = members_.begin() + (position - 1);
-    if (at->foldedKey) byKey_.erase(*at->foldedKey);
+    if ((*at)->foldedKey) byKey_.erase(*(*at)->foldedKey);
     members_.erase(at);
   }
 
-  // Empties the collection from the front, as its owners do when they end.
+  // Empties the collection, releasing the members from the front, as its owners do
+  // when they end.
   void Clear() {
-    while (Count() > 0) Remove(1);
+    std::vector<std::unique_ptr<Member>> members = std::move(members_);
+    members_.clear();
+    byKey_.clear();
+    for (auto& member : members) member->item = T();
   }
 
   // Iteration in collection order over the members themselves.
   class const_iterator {
    public:
-    using Inner = typename std::vector<Member>::const_iterator;
+    using Inner = typename std::vector<std::unique_ptr<Member>>::const_iterator;
     explicit const_iterator(Inner inner) : inner_(inner) {}
-    const T& operator*() const { return inner_->item; }
+    const T& operator*() const { return (*inner_)->item; }
     const_iterator& operator++() { ++inner_; return *this; }
     bool operator==(const const_iterator& other) const { return inner_ == other.inner_; }
 
@@ -112,7 +118,7 @@ class KeyedCollection {
   const_iterator end() const { return const_iterator(members_.end()); }
 
  private:
-  std::vector<Member> members_;
+  std::vector<std::unique_ptr<Member>> members_;
   std::unordered_map<std::string, T> byKey_;
 };
 

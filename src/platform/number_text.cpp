@@ -40,7 +40,15 @@ std::size_t NumberPrefixLength(std::string_view text) {
 }
 
 // strtod under the "C" locale, so a host's locale never changes the decimal point.
+// Plain integers of up to 15 digits, the usual case, are exact without it.
 double ParseDecimal(std::string_view number) {
+  const bool negative = !number.empty() && number[0] == '-';
+  const std::string_view digits = number.substr(!number.empty() && (number[0] == '-' || number[0] == '+') ? 1 : 0);
+  if (!digits.empty() && digits.size() <= 15 && digits.find_first_not_of("0123456789") == std::string_view::npos) {
+    long long value = 0;
+    for (char c : digits) value = value * 10 + (c - '0');
+    return negative ? -static_cast<double>(value) : static_cast<double>(value);
+  }
   static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   const std::string copy(number);
   return strtod_l(copy.c_str(), nullptr, c_locale);

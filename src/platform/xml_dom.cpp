@@ -7,8 +7,11 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -18,8 +21,14 @@ namespace detail {
 
 struct ParsedDocument {
   xmlDocPtr doc = nullptr;
+  // Made on the first selection and kept: making a context registers every XPath
+  // function anew.
+  mutable xmlXPathContextPtr xpath = nullptr;
   explicit ParsedDocument(xmlDocPtr d) : doc(d) {}
-  ~ParsedDocument() { xmlFreeDoc(doc); }
+  ~ParsedDocument() {
+    if (xpath) xmlXPathFreeContext(xpath);
+    xmlFreeDoc(doc);
+  }
   ParsedDocument(const ParsedDocument&) = delete;
   ParsedDocument& operator=(const ParsedDocument&) = delete;
 };
@@ -102,6 +111,18 @@ void CaptureFirstError(void* userData, xmlErrorPtr error) {
 
 void IgnoreError(void*, xmlErrorPtr) {}
 
+// An XML name without a colon: what an XPath name test of one step looks like.
+bool IsNCName(std::string_view text) {
+  if (text.empty()) return false;
+  const auto startChar = [](unsigned char c) { return c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0x80; };
+  if (!startChar(static_cast<unsigned char>(text[0]))) return false;
+  for (char c : text.substr(1)) {
+    const auto u = static_cast<unsigned char>(c);
+    if (!(startChar(u) || (u >= '0' && u <= '9') || u == '-' || u == '.')) return false;
+  }
+  return true;
+}
+
 std::string TrimEnd(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   return text;
@@ -148,29 +169,38 @@ std::string SourceLine(std::string_view content, int line) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::string& problem) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
     problem = std::string("The file cannot be opened: ") + std::strerror(errno);
     return false;
   }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    problem = std::string("The file cannot be read: ") + std::strerror(EISDIR);
+    return false;
+  }
   content.clear();
+  // The size is a hint only: the file may change while it is read.
+  if (info.st_size > 0 && info.st_size <= kMaxFileBytes) content.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[65536];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    if (static_cast<long>(content.size() + got) > kMaxFileBytes) {
-      std::fclose(file);
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      problem = std::string("The file cannot be read: ") + std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    if (static_cast<long>(content.size()) + got > kMaxFileBytes) {
+      ::close(fd);
       problem = "The file is too large to load.";
       return false;
     }
-    content.append(buffer, got);
+    content.append(buffer, static_cast<std::size_t>(got));
   }
-  const bool failed = std::ferror(file) != 0;
-  const int readErrno = errno;
-  std::fclose(file);
-  if (failed) {
-    problem = std::string("The file cannot be read: ") + std::strerror(readErrno);
-    return false;
-  }
+  ::close(fd);
   return true;
 }
 
@@ -339,10 +369,24 @@ std::optional<std::string> XmlNode::getAttribute(std::string_view name) const {
 
 XmlNode XmlNode::selectSingleNode(std::string_view expression) const {
   if (!node_) return {};
-  xmlXPathContextPtr context = xmlXPathNewContext(document_->doc);
-  if (context == nullptr) return {};
+  // A bare name selects the first child element of that name in no namespace; walking
+  // the children gives the same answer as the XPath engine, without it.
+  if (IsNCName(expression)) {
+    for (xmlNodePtr child = Raw(node_)->children; child; child = child->next) {
+      if (child->type == XML_ELEMENT_NODE && (child->ns == nullptr || child->ns->href == nullptr) &&
+          expression == reinterpret_cast<const char*>(child->name)) {
+        return XmlNode(document_, child);
+      }
+    }
+    return {};
+  }
+  if (document_->xpath == nullptr) {
+    document_->xpath = xmlXPathNewContext(document_->doc);
+    if (document_->xpath == nullptr) return {};
+    document_->xpath->error = IgnoreError;
+  }
+  xmlXPathContextPtr context = document_->xpath;
   context->node = Raw(node_);
-  context->error = IgnoreError;
   const std::string text(expression);
   XmlNode found;
   xmlXPathObjectPtr result = xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(text.c_str()), context);
@@ -355,7 +399,6 @@ XmlNode XmlNode::selectSingleNode(std::string_view expression) const {
     if (first->type != XML_NAMESPACE_DECL) found = XmlNode(document_, first);
   }
   xmlXPathFreeObject(result);
-  xmlXPathFreeContext(context);
   return found;
 }
 
