@@ -1,7 +1,8 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
-PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libgtest-dev libgmock-dev libbenchmark-dev
+PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libgtest-dev libgmock-dev libbenchmark-dev \
+           python3 python3-dev pybind11-dev
 
 .PHONY: run test build sanitize-test packages clean
 

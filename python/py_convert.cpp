@@ -100,7 +100,11 @@ py::object ToPython(const Variant& value) {
 
 py::object Wrap(const ObjectPtr& object) { return object ? Exposed::Wrap(object) : py::none(); }
 
-std::string ArgText(py::handle value) { return FromPython(value).ToText(); }
+std::string ArgText(py::handle value) {
+  // A Python int is exact at any size: its digits, not a rounded double.
+  if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value)) return py::str(value);
+  return FromPython(value).ToText();
+}
 std::int16_t ArgInt16(py::handle value) { return FromPython(value).ToInt16(); }
 std::int32_t ArgInt32(py::handle value) { return FromPython(value).ToInt32(); }
 
