@@ -1,0 +1,117 @@
+#include <algorithm>
+#include <iomanip>
+#include <set>
+
+#include "render.h"
+
+namespace vemo::cli {
+
+namespace {
+
+const char* YesNo(bool value) { return value ? "yes" : "no"; }
+
+// "0A 0B 0C", or the error that reading the value raised.
+std::string ValueText(const Value& value) {
+  if (value.error) return "(error " + std::to_string(value.error->number) + ": " + value.error->description + ")";
+  std::string spaced;
+  for (std::size_t i = 0; i < value.hex->size(); i += 2) {
+    if (i) spaced += ' ';
+    spaced += value.hex->substr(i, 2);
+  }
+  return spaced.empty() ? "(empty)" : spaced;
+}
+
+void PrintItems(std::ostream& out, const std::vector<Item>& items) {
+  out << "Items (" << items.size() << "):\n";
+  std::size_t width = 0;
+  for (const Item& item : items) width = std::max(width, item.name.size());
+  for (const Item& item : items) out << "  " << std::left << std::setw(static_cast<int>(width)) << item.name << "  " << item.value << "\n";
+}
+
+void PrintField(std::ostream& out, const char* name, const std::string& value) {
+  out << "  " << std::left << std::setw(20) << name << value << "\n";
+}
+
+void PrintCP(std::ostream& out, const ConfigurationProperty& cp, const char* indent) {
+  out << indent << "CP " << cp.key << "  " << cp.name << "  size " << cp.elementSize << "  type " << cp.cpType
+      << (cp.standardType ? " (standard)" : "") << "  value " << ValueText(cp.value) << "\n";
+}
+
+void PrintNV(std::ostream& out, const NetworkVariable& nv, const char* indent) {
+  out << indent << "NV " << nv.index << "  " << nv.name << "  length " << nv.length << "  type " << nv.nvType
+      << (nv.configuration ? "  configuration" : "") << "  value " << ValueText(nv.value) << "\n";
+}
+
+}  // namespace
+
+void PrintText(std::ostream& out, const DeviceInfo& info) {
+  out << "Device " << info.programId << (info.isValid ? "" : "  (incomplete entry)") << "\n";
+  PrintField(out, "Catalogue file", info.xmlFilename);
+  PrintField(out, "Device code", info.deviceCode);
+  PrintField(out, "Device type", info.deviceType);
+  PrintField(out, "Device type (ext.)", info.deviceTypeEx);
+  PrintField(out, "Manufacturer", info.manufacturer);
+  PrintField(out, "Plug-in version", info.pluginVersion);
+  PrintField(out, "Firmware version", info.firmwareVersion);
+  PrintField(out, "Self-documentation", info.selfDoc);
+  PrintField(out, "Image block size", std::to_string(info.imgBlockSize));
+  PrintField(out, "Neuron based", YesNo(info.isNeuronBased));
+  PrintField(out, "Host based", YesNo(info.isHostBased));
+  PrintField(out, "Hybrid based", YesNo(info.isHybridBased));
+  PrintField(out, "Supports flash", YesNo(info.supportsFlash));
+  PrintField(out, "Has 472 plug-in", YesNo(info.has472Plugin));
+  PrintField(out, "Offline editing", YesNo(info.supportsOfflineEdit));
+  PrintItems(out, info.items);
+}
+
+void PrintText(std::ostream& out, const ConfigInfo& info) {
+  out << "Configuration of " << info.programId << (info.isValid ? "" : "  (incomplete entry)") << "\n";
+  PrintField(out, "Catalogue file", info.xmlFilename);
+  PrintField(out, "Level", std::to_string(info.level));
+  PrintField(out, "Data", info.data);
+  PrintItems(out, info.items);
+}
+
+void PrintText(std::ostream& out, const Node& node) {
+  out << "Node " << node.uniqueNodeNum << "  program ID " << node.programId << "\n";
+  if (!node.comment.empty()) PrintField(out, "Comment", node.comment);
+  PrintField(out, "Configuration data", node.populated ? "yes" : "no");
+  PrintField(out, "Configuration file", node.configurationFile.empty() ? "(none)" : node.configurationFile);
+
+  std::set<std::int32_t> filedCPs;
+  std::set<std::int16_t> filedNVs;
+  for (const LonMarkObject& object : node.objects) {
+    out << "+- [" << object.index << "] " << object.name;
+    if (object.description != object.name) out << " (" << object.description << ")";
+    out << "  type " << object.type << "\n";
+    for (std::int32_t key : object.cpKeys) {
+      filedCPs.insert(key);
+      auto cp = std::find_if(node.configurationProperties.begin(), node.configurationProperties.end(),
+                             [key](const ConfigurationProperty& c) { return c.key == key; });
+      if (cp != node.configurationProperties.end()) PrintCP(out, *cp, "|    ");
+    }
+    for (std::int16_t index : object.nvIndexes) {
+      filedNVs.insert(index);
+      auto nv = std::find_if(node.networkVariables.begin(), node.networkVariables.end(),
+                             [index](const NetworkVariable& n) { return n.index == index; });
+      if (nv != node.networkVariables.end()) PrintNV(out, *nv, "|    ");
+    }
+  }
+  bool header = false;
+  auto printHeader = [&] {
+    if (!header) out << "+- (in no LonMark object)\n";
+    header = true;
+  };
+  for (const ConfigurationProperty& cp : node.configurationProperties) {
+    if (filedCPs.count(cp.key)) continue;
+    printHeader();
+    PrintCP(out, cp, "     ");
+  }
+  for (const NetworkVariable& nv : node.networkVariables) {
+    if (filedNVs.count(nv.index)) continue;
+    printHeader();
+    PrintNV(out, nv, "     ");
+  }
+}
+
+}  // namespace vemo::cli

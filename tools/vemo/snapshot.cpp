@@ -1,0 +1,133 @@
+#include "snapshot.h"
+
+#include <memory>
+
+#include "interfaces/I709ConfigurationProperties.h"
+#include "interfaces/I709LMObject.h"
+#include "interfaces/I709NetworkVariables.h"
+#include "interfaces/IC472VirtualObj.h"
+#include "platform/automation_error.h"
+#include "points/C472VirtualCP.h"
+#include "points/C472VirtualNV.h"
+
+namespace vemo::cli {
+
+namespace {
+
+template <class T>
+std::vector<std::shared_ptr<T>> Members(const std::shared_ptr<Enumerator>& enumerator) {
+  std::vector<std::shared_ptr<T>> members;
+  if (!enumerator) return members;
+  while (const std::optional<Variant> item = enumerator->Next()) {
+    if (auto member = std::dynamic_pointer_cast<T>(item->AsObject())) members.push_back(std::move(member));
+  }
+  return members;
+}
+
+template <class Record>
+std::vector<Item> Items(const Record& record) {
+  std::vector<Item> items;
+  for (const auto& item : Members<IVemoProgIDItem>(record.NewEnum())) items.push_back({item->Name(), item->Value()});
+  return items;
+}
+
+std::string Hex(const ByteArray& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (std::uint8_t byte : bytes.bytes) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0xF];
+  }
+  return hex;
+}
+
+template <class Point>
+Value ReadValue(const Point& point) {
+  try {
+    const Variant value = point.Value();
+    const ByteArray* bytes = value.AsBytes();
+    return Value{bytes ? Hex(*bytes) : std::string(), std::nullopt};
+  } catch (const AutomationError& error) {
+    return Value{std::nullopt, ErrorInfo{error.number(), error.source(), error.description()}};
+  }
+}
+
+}  // namespace
+
+DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record) {
+  DeviceInfo info;
+  info.programId = record.ProgramID();
+  info.xmlFilename = record.XMLFilename();
+  info.isValid = record.IsValid();
+  info.deviceCode = record.DeviceCode();
+  info.deviceType = record.DeviceType();
+  info.deviceTypeEx = record.DeviceTypeEx();
+  info.has472Plugin = record.Has472Plugin();
+  info.isHostBased = record.IsHostBased();
+  info.isNeuronBased = record.IsNeuronBased();
+  info.pluginVersion = record.PluginVersion();
+  info.manufacturer = record.Manufacturer();
+  info.selfDoc = record.SelfDoc();
+  info.supportsFlash = record.SupportsFlash();
+  info.supportsOfflineEdit = record.SupportsOfflineEdit();
+  info.firmwareVersion = record.FirmwareVersion();
+  info.isHybridBased = record.IsHybridBased();
+  info.imgBlockSize = record.ImgBlockSize();
+  info.items = Items(record);
+  return info;
+}
+
+ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record) {
+  ConfigInfo info;
+  info.programId = record.ProgramID();
+  info.xmlFilename = record.XMLFilename();
+  info.isValid = record.IsValid();
+  info.level = record.Level();
+  info.data = record.Data();
+  info.items = Items(record);
+  return info;
+}
+
+Node ReadNode(C472VirtualNode& node, bool populated) {
+  Node snapshot;
+  snapshot.uniqueNodeNum = node.UniqueNodeNum();
+  snapshot.programId = node.ProgramID();
+  snapshot.selfDocumentation = node.SelfDocumentation();
+  snapshot.comment = node.Comment();
+  snapshot.configurationFile = node.ConfigurationFile();
+  snapshot.populated = populated;
+
+  for (std::int16_t i = 0; i < node.ObjectCount(); ++i) {
+    std::string name;
+    std::int16_t type = 0;
+    std::int32_t resource = 0;
+    auto object = std::dynamic_pointer_cast<I709LMObject>(node.GetObject(i, name, type, resource).AsObject());
+    if (!object) continue;
+    LonMarkObject entry{object->Index(), object->LMObjectType(), object->Name(), object->Description(), {}, {}};
+    if (const auto cps = object->ConfigurationProperties()) {
+      for (const auto& cp : Members<C472VirtualCP>(cps->NewEnum())) entry.cpKeys.push_back(cp->Key());
+    }
+    if (const auto nvs = object->NetworkVariables()) {
+      for (const auto& nv : Members<I709NetworkVariable>(nvs->NewEnum())) entry.nvIndexes.push_back(nv->Index());
+    }
+    snapshot.objects.push_back(std::move(entry));
+  }
+
+  if (const auto cps = node.ConfigurationProperties()) {
+    for (const auto& cp : Members<C472VirtualCP>(cps->NewEnum())) {
+      snapshot.configurationProperties.push_back({cp->Key(), cp->Name(), cp->ElementCount(), cp->ElementSize(),
+                                                  cp->CPType(), cp->StandardType(), cp->LMObjectID(),
+                                                  cp->SelectData(), ReadValue(*cp)});
+    }
+  }
+  if (const auto nvs = node.NetworkVariables()) {
+    for (const auto& nv : Members<C472VirtualNV>(nvs->NewEnum())) {
+      snapshot.networkVariables.push_back({nv->Index(), nv->Length(), nv->NVType(), nv->Name(), nv->Comment(),
+                                           nv->SelectData(), nv->IsConfigurationVariable(), nv->LMObjectID(),
+                                           ReadValue(*nv)});
+    }
+  }
+  return snapshot;
+}
+
+}  // namespace vemo::cli

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "interfaces/IVemoProgIDConfigInfo.h"
+#include "interfaces/IVemoProgIDInfo.h"
+#include "node/C472VirtualNode.h"
+
+namespace vemo::cli {
+
+// What the command shows, read once from the library's objects and then printed as
+// text or JSON.
+
+struct ErrorInfo {
+  std::int32_t number = 0;
+  std::string source;
+  std::string description;
+};
+
+struct Item {
+  std::string name;
+  std::string value;
+};
+
+struct DeviceInfo {
+  std::string programId, xmlFilename, deviceCode, deviceType, deviceTypeEx, manufacturer, pluginVersion,
+      firmwareVersion, selfDoc;
+  bool isValid = false, has472Plugin = false, isHostBased = false, isNeuronBased = false, isHybridBased = false,
+       supportsFlash = false, supportsOfflineEdit = false;
+  std::int32_t imgBlockSize = 0;
+  std::vector<Item> items;
+};
+
+struct ConfigInfo {
+  std::string programId, xmlFilename, data;
+  bool isValid = false;
+  std::int16_t level = 0;
+  std::vector<Item> items;
+};
+
+// A value as upper-case hexadecimal, or the error its reading raised.
+struct Value {
+  std::optional<std::string> hex;
+  std::optional<ErrorInfo> error;
+};
+
+struct ConfigurationProperty {
+  std::int32_t key = 0;  // as filed: the key text of the node's collection
+  std::string name;
+  std::int16_t elementCount = 0, elementSize = 0, cpType = 0;
+  bool standardType = false;
+  std::int32_t lmObjectId = 0;
+  std::string selectData;
+  Value value;
+};
+
+struct NetworkVariable {
+  std::int16_t index = 0, length = 0, nvType = 0;
+  std::string name, comment, selectData;
+  bool configuration = false;
+  std::int32_t lmObjectId = 0;
+  Value value;
+};
+
+struct LonMarkObject {
+  std::int16_t index = 0, type = 0;
+  std::string name, description;
+  std::vector<std::int32_t> cpKeys;
+  std::vector<std::int16_t> nvIndexes;
+};
+
+struct Node {
+  std::string uniqueNodeNum, programId, selfDocumentation, comment, configurationFile;
+  bool populated = false;
+  std::vector<LonMarkObject> objects;
+  std::vector<ConfigurationProperty> configurationProperties;
+  std::vector<NetworkVariable> networkVariables;
+};
+
+DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record);
+ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record);
+Node ReadNode(C472VirtualNode& node, bool populated);
+
+}  // namespace vemo::cli
