@@ -1,4 +1,6 @@
 #include "factory/cFactory.h"
+#include "factory/class_registry.h"
+#include "factory/entry_points.h"
 #include "platform/enumerator.h"
 #include "progid/cProgIDConfigInfo.h"
 #include "progid/cProgIDInfo.h"
@@ -90,6 +92,14 @@ void BindRecords(py::module_& module) {
              return CreateProgIDConfigInfo(ApplicationFactory(), sProgID, sXMLFolder);
            },
            py::arg("sProgID"), py::arg("sXMLFolder") = "");
+
+  module.def("CreateObject", [](py::handle progId) { return Wrap(CreateObject(ArgText(progId))); }, py::arg("progId"),
+             "Creates an object through the registration record, e.g. CreateObject(\"VemoSupport.cFactory\").");
+  module.def("DllRegisterServer", &DllRegisterServer, "Writes the registration record; 0 on success.");
+  module.def("DllUnregisterServer", &DllUnregisterServer, "Removes the registration record; 0 on success.");
+  module.def("DllCanUnloadNow", &DllCanUnloadNow, "0 when no object of the library is alive, else 1.");
+  module.def("set_registry_file", [](py::handle path) { SetRegistryFile(path.is_none() ? std::string() : ArgText(path)); },
+             py::arg("path"), "Names the registration record file; None restores the usual location.");
 }
 
 }  // namespace vemo::python

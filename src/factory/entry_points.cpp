@@ -1,0 +1,88 @@
+#include "factory/entry_points.h"
+
+#include <dlfcn.h>
+
+#include <climits>
+#include <cstdlib>
+
+#include "factory/cFactory.h"
+#include "factory/class_registry.h"
+#include "platform/automation_error.h"
+
+namespace vemo {
+
+namespace {
+
+constexpr std::int32_t kCannotCreateObject = 429;
+constexpr const char* kCannotCreateDescription = "ActiveX component can't create object";
+
+// The class object of cFactory. It counts as an object of the library while a caller
+// holds it, so the library is not unloaded under it.
+class FactoryClassObject : public IClassFactory, public Object {
+ public:
+  std::shared_ptr<Object> CreateInstance() override { return std::make_shared<cFactory>(); }
+  void Release() override { delete this; }
+};
+
+// The path of the file this code was loaded from.
+std::string ThisLibraryPath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&DllGetClassObject), &info) == 0 || info.dli_fname == nullptr) return {};
+  char resolved[PATH_MAX];
+  return realpath(info.dli_fname, resolved) ? std::string(resolved) : std::string(info.dli_fname);
+}
+
+}  // namespace
+
+std::shared_ptr<Object> CreateObject(const std::string& progId) {
+  const std::optional<Registration> registration = FindRegistration(progId);
+  if (!registration || !registration->creatable || registration->library.empty()) {
+    throw AutomationError(kCannotCreateObject, "CreateObject", kCannotCreateDescription);
+  }
+  // The library stays loaded: the objects it makes run its code.
+  void* library = dlopen(registration->library.c_str(), RTLD_NOW | RTLD_GLOBAL);
+  auto getClassObject =
+      library ? reinterpret_cast<std::int32_t (*)(const char*, void**)>(dlsym(library, "DllGetClassObject")) : nullptr;
+  void* classObject = nullptr;
+  if (!getClassObject || getClassObject(registration->clsid.c_str(), &classObject) != status::kOk || !classObject) {
+    throw AutomationError(kCannotCreateObject, "CreateObject", kCannotCreateDescription);
+  }
+  auto* factory = static_cast<IClassFactory*>(classObject);
+  std::shared_ptr<Object> instance;
+  try {
+    instance = factory->CreateInstance();
+  } catch (...) {
+    factory->Release();
+    throw;
+  }
+  factory->Release();
+  return instance;
+}
+
+}  // namespace vemo
+
+extern "C" {
+
+std::int32_t DllGetClassObject(const char* clsid, void** classObject) {
+  if (classObject == nullptr) return vemo::status::kPointer;
+  *classObject = nullptr;
+  if (clsid == nullptr) return vemo::status::kClassNotAvailable;
+  const std::string id(clsid);
+  if (id != vemo::kFactoryClsid && id != vemo::kFactoryProgId) return vemo::status::kClassNotAvailable;
+  *classObject = static_cast<vemo::IClassFactory*>(new vemo::FactoryClassObject);
+  return vemo::status::kOk;
+}
+
+std::int32_t DllCanUnloadNow() { return vemo::Object::LiveCount() == 0 ? vemo::status::kOk : vemo::status::kFalse; }
+
+std::int32_t DllRegisterServer() {
+  const std::string library = vemo::ThisLibraryPath();
+  if (library.empty() || !vemo::RegisterClasses(library)) return vemo::status::kRegisterFailed;
+  return vemo::status::kOk;
+}
+
+std::int32_t DllUnregisterServer() {
+  return vemo::UnregisterClasses() ? vemo::status::kOk : vemo::status::kRegisterFailed;
+}
+
+}  // extern "C"
