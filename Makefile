@@ -2,7 +2,7 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           python3 python3-dev pybind11-dev
+           python3 python3-dev pybind11-dev libcli11-dev nlohmann-json3-dev
 
 .PHONY: run test build sanitize-test packages clean
 
@@ -16,8 +16,11 @@ build: packages
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure
 
+# The sample zone controller as an offline node, filled from its configuration file.
+DEMO_DEVICE = 9A10C0DE00010401
+
 run: build
-	@echo "vemosupport is built in $(BUILD)/src; the vemo command and its sample run come next."
+	$(BUILD)/tools/vemo/vemo node $(DEMO_DEVICE) --catalog catalog --config catalog/$(DEMO_DEVICE).kiv
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, leak
 # checking on; any finding fails the run.
