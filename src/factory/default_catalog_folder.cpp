@@ -4,19 +4,28 @@
 #error "VEMO_DEFAULT_CATALOG_DIR must name the built-in catalogue folder"
 #endif
 
+#include <cstdlib>
+#include <optional>
+
 namespace vemo {
 
 namespace {
 
-std::string& Folder() {
-  static std::string folder = VEMO_DEFAULT_CATALOG_DIR;
+// The host's folder; unset until SetDefaultCatalogFolder.
+std::optional<std::string>& HostFolder() {
+  static std::optional<std::string> folder;
   return folder;
 }
 
 }  // namespace
 
-std::string DefaultCatalogFolder() { return Folder(); }
-void SetDefaultCatalogFolder(std::string path) { Folder() = std::move(path); }
-void ResetDefaultCatalogFolder() { Folder() = VEMO_DEFAULT_CATALOG_DIR; }
+std::string DefaultCatalogFolder() {
+  if (HostFolder()) return *HostFolder();
+  if (const char* folder = std::getenv("VEMO_DEFAULT_CATALOG_DIR"); folder && *folder) return folder;
+  return VEMO_DEFAULT_CATALOG_DIR;
+}
+
+void SetDefaultCatalogFolder(std::string path) { HostFolder() = std::move(path); }
+void ResetDefaultCatalogFolder() { HostFolder().reset(); }
 
 }  // namespace vemo

@@ -4,11 +4,12 @@
 
 namespace vemo {
 
-// The last fallback of the catalogue-folder resolution. It starts as the folder the
-// library was built with (VEMO_DEFAULT_CATALOG_DIR); a host may change it before use.
+// The last fallback of the catalogue-folder resolution: the folder a host set, else the
+// environment variable VEMO_DEFAULT_CATALOG_DIR, else the folder the library was built
+// with (the CMake option of the same name).
 std::string DefaultCatalogFolder();
 void SetDefaultCatalogFolder(std::string path);
-// Restores the built-in folder.
+// Forgets the host's folder.
 void ResetDefaultCatalogFolder();
 
 }  // namespace vemo
