@@ -23,7 +23,9 @@ bool HasXmlExtension(const std::string& fileName) {
 // the first file that gives an element wins.
 CatalogueMatch Search(const std::string& folder, const std::string& firstFile, const std::string& key, Query query) {
   CatalogueMatch match{{}, folder + firstFile};
-  if (platform::FileExists(match.file)) match.element = query(match.file, key);
+  // An ID with a separator or a NUL in it names no file of this folder.
+  const bool namesAFile = firstFile.find_first_of(std::string("/\0", 2)) == std::string::npos;
+  if (namesAFile && platform::FileExists(match.file)) match.element = query(match.file, key);
   if (match.element) return match;
   for (const platform::FileEntry& entry : platform::ListFiles(folder)) {
     if (!HasXmlExtension(entry.name)) continue;
@@ -54,7 +56,9 @@ platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, const std::str
   // The code goes into the expression as it is; one that would end the string literal
   // early cannot name a device.
   if (sDeviceCode.find('"') != std::string::npos) return {};
-  const platform::XmlNode devInfo = root.selectSingleNode(".//DevInfo[DeviceCode = \"" + sDeviceCode + "\"]");
+  // Every "DevInfo" at any depth below the root whose "DeviceCode" child has exactly
+  // this text; "descendant::" selects what ".//" does without visiting every node twice.
+  const platform::XmlNode devInfo = root.selectSingleNode("descendant::DevInfo[DeviceCode = \"" + sDeviceCode + "\"]");
   return devInfo ? devInfo.parentNode() : platform::XmlNode();
 }
 
