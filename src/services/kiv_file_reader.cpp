@@ -91,6 +91,9 @@ bool KivFileReader::ReadKiv(const std::string& path, const std::string& programI
     }
   }
   if (expect != Expect::Data) return false;
+  // The data covers the whole block; the spare byte at its end may be left out. Fewer
+  // bytes mean a truncated file.
+  if (data.size() + 1 < block.bytes.size()) return false;
   std::copy(data.begin(), data.end(), block.bytes.begin());
   return true;
 }

@@ -14,8 +14,9 @@ namespace vemo::services {
 //
 // The header line names the format and its version, the next line the 16-character
 // program ID; every further line holds data bytes, copied to the block from offset 0.
-// A file that is unreadable, larger than 16 MiB, not in the format, of another program
-// ID, with malformed hexadecimal or with more bytes than the block leaves the block
+// The data covers the whole block, whose last (spare) byte may be left out. A file that
+// is unreadable, larger than 16 MiB, not in the format, of another program ID, with
+// malformed hexadecimal, or with fewer or more bytes than the block leaves the block
 // unchanged and answers false.
 class KivFileReader : public IKivReader {
  public:
