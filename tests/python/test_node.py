@@ -1,296 +1,99 @@
-"""Virtual nodes through the vemosupport module: identity, offline answers, population,
-configuration files, threads and object lifetime."""
+"""Virtual nodes through the Python module: identity, tuples, properties, values, reader, lifetime."""
 
+import concurrent.futures
 import gc
-import os
-import threading
-import unittest
 
 import vemosupport as vs
 
-from test_lookup import DEVICE_CODE, POINTS, PROGRAM_ID, CatalogueTestCase, device_entry, write_catalogue
+from test_lookup import PROGRAM_ID, CatalogueTestCase, write_file
 
-# Where the data points sit in the configuration data block: CPs first in index order,
-# then the configuration NVs.
-CP10, CP20, NCI7 = slice(0, 2), slice(2, 3), slice(3, 6)
+# CP 10 belongs to the node, CP 20 to object 1; NCI 7 to object 0; NVs 0 and 3 to object 1.
+# The configuration data block holds CP 10, CP 20, then NCI 7.
+POINTS = """<CPs><CP Index="#1" Size="2"><Name>10|0|0-12</Name></CP><CP Index="#2" Size="1"><Name>20|1|1-13|1</Name></CP></CPs>
+<NCIs><NV Index="N7" Size="3" NVType="22"><Name>nciSet</Name><SelfDoc>&amp;1,0,0,12;Set</SelfDoc><Default>0A0B0C</Default></NV></NCIs>
+<NVIs><NV Index="I0" Size="2" NVType="105"><Name>nviTemp</Name><SelfDoc>@1|1;Temp</SelfDoc><Default>0102</Default></NV></NVIs>
+<NVOs><NV Index="O3" Size="2" NVType="105"><Name>nvoTemp</Name><SelfDoc>@1|2;Temp</SelfDoc></NV></NVOs>"""
 
 
-class NodeTestCase(CatalogueTestCase):
+class NodeTest(CatalogueTestCase):
     def setUp(self):
-        super().setUp()
-        write_catalogue(self.folder, "devices.xml", device_entry(points=POINTS))
-        self.factory = vs.cFactory()
-        self.info = self.factory.CreateProgIDInfo(PROGRAM_ID, self.folder)
+        super().setUp(points=POINTS)
+        self.kiv = write_file(self.folder, "device.kiv", "only the test readers see this file\n")
+        self.info = vs.CreateProgIDInfo(PROGRAM_ID, self.folder)
+        self.node = vs.cFactory().CreateVirtualC472Node(self.info)
+        self.assertTrue(self.node.PopulateDevice(""))
+        self.nvs, self.cps = self.node.NetworkVariables, self.node.ConfigurationProperties
+        self.damper = self.node.GetObject(2)[0]  # the LonMark object with index 1
 
-    def populated(self, kiv_name=""):
-        node = self.factory.CreateVirtualC472Node(self.info)
-        self.assertTrue(node.PopulateDevice(kiv_name))
-        return node
+    def test_population_end_to_end_with_values_as_bytes(self):
+        self.assertEqual(self.node.ObjectCount, 3)
+        self.assertEqual([(nv.Name, nv.Value) for nv in self.nvs],
+                         [("nviTemp", b"\x01\x02"), ("nvoTemp", b"\x00\x00"), ("nciSet", b"\x0a\x0b\x0c")])
+        self.assertEqual([(cp.Name, cp.Value) for cp in self.cps], [("10|0|0-12", b"\x00\x00"), ("20|1|1-13|1", b"\x00")])
+        nvi, cp = self.nvs.Item("0"), self.cps.Item("10")
+        for value in (b"\x7f\x80", bytearray(b"\x05\x06")):
+            nvi.Value = cp.Value = value
+            self.assertEqual((type(nvi.Value), nvi.Value, cp.Value), (bytes, bytes(value), bytes(value)))
+        for wrong in ("text", 5, None):
+            self.assertAutomationError(5, setattr, nvi, "Value", wrong)
 
-    def kiv_file(self, *lines, name="device.kiv"):
-        path = os.path.join(self.folder, name)
-        with open(path, "w", encoding="utf-8") as file:
-            file.write("\n".join(lines) + "\n")
-        return path
+    def test_same_object_same_python_object_and_tuples(self):
+        self.assertIs(self.node.ProgIDInfo, self.info)
+        self.assertIs(self.node.NetworkVariables, self.nvs)
+        self.assertIs(next(iter(self.nvs)), self.nvs.Item(1))
+        self.assertIs(next(self.nvs.NewEnum()), self.nvs.Item("0"))
+        self.assertEqual(self.node.GetObject(2)[1:], ("Damper", 3, 0))
+        self.assertIs(self.node.GetObject(2)[0], self.damper)
+        self.assertEqual(self.node.SendMessageWait("6D", "0000001F", 7), (True, "5B4F66666C696E655D", 7))
 
-
-class OfflineNodeTest(NodeTestCase):
-    def test_nodes_are_numbered_per_factory(self):
-        numbers = [self.factory.CreateVirtualC472Node(self.info).UniqueNodeNum for _ in range(2)]
-        self.assertEqual(numbers, ["FFFF00000000", "FFFF00000001"])
-        self.assertEqual(vs.cFactory().CreateVirtualC472Node(self.info).UniqueNodeNum, "FFFF00000000")
-        self.assertTrue(vs.CreateVirtualC472Node(self.info).UniqueNodeNum.startswith("FFFF"))
-        self.assertIsNone(self.factory.CreateVirtualC472Node(None))
-        self.assertIsNone(vs.CreateVirtualC472Node(None))
-
-    def test_fresh_node(self):
-        node = self.factory.CreateVirtualC472Node(self.info)
-        self.assertIs(node.ProgIDInfo, self.info)
-        self.assertEqual((node.ProgramID, node.SelfDocumentation), (PROGRAM_ID, "&3.4@0,3Damper;Comment"))
-        self.assertEqual(node.ObjectCount, 0)
-        self.assertIsNone(node.NetworkVariables)
-        self.assertIsNone(node.ConfigurationProperties)
-        self.assertEqual(node.GetObject(0), (None, "", 0, 0))
-        self.assertEqual(node.ConfigurationFile, "")
-        self.assertEqual(node.Comment, "Comment")
-        self.assertEqual(node.GetDomain(0), "0")
-
-    def test_fixed_offline_answers_and_settable_members(self):
-        node = self.factory.CreateVirtualC472Node(self.info)
-        node.Mode = 3
-        node.State = 2
-        self.assertEqual((node.Mode, node.State), (1, 4))
-        self.assertFalse(node.SendExplicitMessages)
-        node.SendExplicitMessages = True
-        self.assertTrue(node.SendExplicitMessages)
-        node.SendExplicitMessages = "False"
-        self.assertFalse(node.SendExplicitMessages)
-
-    def test_send_message_wait(self):
-        node = self.factory.CreateVirtualC472Node(self.info)
-        self.assertEqual(node.SendMessageWait("6d", "0000001f", 7), (True, "5B4F66666C696E655D", 7))
-        for code, data in (("6D", "00000010"), ("6E", "0000001F"), ("6D", "000001F")):
-            with self.subTest(code=code, data=data):
-                self.assertEqual(node.SendMessageWait(code, data, 4), (True, data, 4))
-
-
-class PopulationTest(NodeTestCase):
-    def test_objects(self):
-        node = self.populated()
-        self.assertEqual(node.ObjectCount, 3)
-        damper, name, kind, resource = node.GetObject(2)
-        self.assertEqual((name, kind, resource), ("Damper", 3, 0))
-        self.assertEqual((damper.Name, damper.LMObjectType, damper.Index), ("Damper", 3, 1))
-        self.assertIs(node.GetObject(2)[0], damper)
-        device, name, kind, _ = node.GetObject(0)
-        self.assertEqual((device.Name, name, kind), ("Device Object", "Device Object", -1))
-        self.assertAutomationError(9, node.GetObject, 5)
-        self.assertAutomationError(383, setattr, damper, "LMObjectType", 1, description="Property is read-only!")
-        damper.TestCommand = 1
+    def test_properties_and_setters(self):
+        self.node.Mode = 3  # accepted and ignored
+        self.assertEqual(self.node.Mode, 1)
+        self.assertAutomationError(13, setattr, self.node, "Mode", "abc")
+        self.node.SendExplicitMessages = "False"
+        self.assertIs(self.node.SendExplicitMessages, False)
+        self.damper.TestCommand = 1
         with self.assertRaises(AttributeError):
-            damper.TestCommand
+            self.damper.TestCommand
+        error = self.assertAutomationError(383, setattr, self.damper, "LMObjectType", 1)
+        self.assertEqual((error.description, self.damper.LMObjectType), ("Property is read-only!", 3))
 
-    def test_network_variables(self):
-        node = self.populated()
-        nvs = node.NetworkVariables
-        self.assertEqual((nvs.Count, len(nvs)), (3, 3))
-        self.assertEqual([nv.Name for nv in nvs], ["nviTemp", "nvoTemp", "nciSet"])
-        self.assertEqual([nv.Index for nv in nvs.NewEnum()], [0, 3, 7])
-        nci = nvs.Item("7")
-        self.assertIs(nvs.Item(3), nci)
-        self.assertEqual((nci.Length, nci.NVType, nci.IsConfigurationVariable), (3, 22, True))
-        self.assertEqual((nci.LMObjectID, nci.SelectData), (0, "0"))
-        self.assertEqual(nci.Value, b"\x0a\x0b\x0c")
-        self.assertEqual(nvs.Item("0").Value, b"\x01\x02")
-        self.assertEqual(nvs.Item("3").Value, b"\x00\x00")
-        nvi = nvs.Item("0")
-        self.assertEqual((nvi.LMObjectID, nvi.SelectData), (1, "1"))
-        nvi.LMObjectID = 42
-        self.assertEqual(nvi.LMObjectID, 42)
-        self.assertAutomationError(9, nvs.Item, 4)
-        self.assertAutomationError(5, nvs.Item, "99")
+    def test_lonmark_object_has_two_separate_views(self):
+        views = (self.damper.NetworkVariables, self.damper.ConfigurationProperties)
+        for view, points, keys in zip(views, (self.nvs, self.cps), (["0", "3"], ["20"])):
+            self.assertEqual((view.Count, len(view)), (len(keys), len(keys)))
+            self.assertEqual(list(view), [points.Item(key) for key in keys])
+            self.assertEqual(list(view.NewEnum()), list(view))
+            self.assertIs(view.Item(1), points.Item(keys[0]))
 
-    def test_configuration_properties(self):
-        node = self.populated()
-        cps = node.ConfigurationProperties
-        self.assertEqual(len(cps), 2)
-        self.assertEqual([cp.Name for cp in cps], ["10|0|0-12", "20|1|1-13|1"])
-        cp10, cp20 = cps.Item("10"), cps.Item(20)
-        self.assertEqual((cp10.StandardType, cp10.CPType, cp10.ElementSize, cp10.LMObjectID), (True, 12, 2, -1))
-        self.assertEqual((cp20.StandardType, cp20.CPType, cp20.LMObjectID, cp20.SelectData), (False, 13, 1, "1"))
-        self.assertEqual(cp10.Value, b"\x00\x00")
-        self.assertIsNone(cps.Item("99"))
-
-    def test_lonmark_object_views(self):
-        node = self.populated()
-        nvs, cps = node.NetworkVariables, node.ConfigurationProperties
-        device, first, damper = (node.GetObject(i)[0] for i in range(3))
-        self.assertEqual([cp.Name for cp in device.ConfigurationProperties], ["10|0|0-12"])
-        self.assertIsNone(device.NetworkVariables)
-        self.assertEqual([nv.Name for nv in first.NetworkVariables], ["nciSet"])
-        self.assertIsNone(first.ConfigurationProperties)
-        damper_nvs, damper_cps = damper.NetworkVariables, damper.ConfigurationProperties
-        self.assertEqual((damper_nvs.Count, len(damper_nvs)), (2, 2))
-        self.assertEqual([nv.Index for nv in damper_nvs.NewEnum()], [0, 3])
-        self.assertIs(damper_nvs.Item("3"), nvs.Item("3"))
-        self.assertEqual((damper_cps.Count, [cp.Name for cp in damper_cps]), (1, ["20|1|1-13|1"]))
-        self.assertIs(damper_cps.Item(1), cps.Item("20"))
-
-    def test_writing_values(self):
-        node = self.populated()
-        nvs, cps = node.NetworkVariables, node.ConfigurationProperties
-        for key, value in (("0", b"\x7f\x80"), ("3", bytearray(b"\x05\x06")), ("7", b"\x01\x02\x03")):
-            with self.subTest(nv=key):
-                nvs.Item(key).Value = value
-                self.assertEqual(nvs.Item(key).Value, bytes(value))
-                self.assertIs(type(nvs.Item(key).Value), bytes)
-        cps.Item("10").Value = bytearray(b"\x12\x34")
-        self.assertEqual(cps.Item("10").Value, b"\x12\x34")
-        self.assertEqual(nvs.Item("7").Value, b"\x01\x02\x03")
-        for wrong in ("text", 5, [1, 2], None):
-            with self.subTest(wrong=wrong):
-                self.assertAutomationError(5, setattr, nvs.Item("0"), "Value", wrong,
-                                           description="Expecting byte array as input!")
-        self.assertAutomationError(5, setattr, nvs.Item("0"), "Value", b"\x01")
-        self.assertAutomationError(5, setattr, cps.Item("10"), "Value", "text")
-        self.assertEqual(nvs.Item("0").Value, b"\x7f\x80")
-
-    def test_python_objects_keep_their_identity(self):
-        node = self.populated()
-        nvs = node.NetworkVariables
-        by_item = nvs.Item(1)
-        self.assertIs(next(iter(nvs)), by_item)
-        self.assertIs(list(nvs.NewEnum())[0], by_item)
-        self.assertIs(node.NetworkVariables, nvs)
-        self.assertIs(node.ConfigurationProperties, node.ConfigurationProperties)
-
-    def test_nv_with_broken_self_documentation_is_reported(self):
-        broken = POINTS.replace("@1|2;Temp", "1|2;Temp")
-        write_catalogue(self.folder, "devices.xml", device_entry(points=broken))
-        info = vs.cFactory().CreateProgIDInfo(PROGRAM_ID, self.folder)
-        node = vs.cFactory().CreateVirtualC472Node(info)
-        self.assertTrue(node.PopulateDevice(""))
-        self.assertEqual(len(self.boxes), 1)
-        text, title, style = self.boxes[0]
-        self.assertEqual((title, style), ("XML Parsing Error", 16))
-        self.assertIn("nvoTemp", text)
-
-
-class ConfigurationFileTest(NodeTestCase):
-    def test_script_reader_fills_the_block(self):
+    def test_kiv_reader_fills_the_block_in_place_and_answers_populate(self):
         calls = []
 
         def reader(path, program_id, block):
-            calls.append((path, program_id, type(block), bytes(block[NCI7])))
-            block[CP10] = b"\xaa\xbb"
-            block[NCI7] = bytes([len(calls)] * 3)
-            return True
+            calls.append((path, program_id, bytes(block[3:6])))
+            block[3:6] = b"\x01\x02\x03"
+            return len(calls) == 1
 
         vs.set_kiv_reader(reader)
-        path = self.kiv_file("ignored")
-        node = self.populated(path)
-        self.assertEqual(node.ConfigurationFile, path)
-        self.assertEqual(calls, [(path, PROGRAM_ID, bytearray, b"\x0a\x0b\x0c")])
-        self.assertEqual(node.ConfigurationProperties.Item("10").Value, b"\xaa\xbb")
-        nci = node.NetworkVariables.Item("7")
-        self.assertEqual(nci.Value, b"\x01\x01\x01")
-        node.Refresh()
-        self.assertEqual(len(calls), 2)
-        self.assertEqual(nci.Value, b"\x02\x02\x02")
+        self.assertTrue(self.node.PopulateDevice(self.kiv))
+        self.assertEqual(calls, [(self.kiv, PROGRAM_ID, b"\x0a\x0b\x0c")])
+        self.assertEqual(self.nvs.Item("7").Value, b"\x01\x02\x03")
+        self.assertFalse(self.node.PopulateDevice(self.kiv))  # the reader's answer
+        vs.set_kiv_reader(lambda path, program_id, block: block.insert(0, 0xFF) or True)
+        self.assertFalse(self.node.PopulateDevice(self.kiv))  # a block of another size is refused
+        self.assertEqual(self.nvs.Item("7").Value, b"\x01\x02\x03")
 
-    def test_reader_answer_is_the_populate_answer(self):
-        vs.set_kiv_reader(lambda path, program_id, block: False)
-        node = self.factory.CreateVirtualC472Node(self.info)
-        self.assertFalse(node.PopulateDevice("/nowhere/device.kiv"))
-        self.assertEqual(node.ConfigurationFile, "/nowhere/device.kiv")
-
-    def test_block_of_another_size_is_not_taken(self):
-        def reader(path, program_id, block):
-            block[:] = b"\xff" * (len(block) + 1)
-            return True
-
-        vs.set_kiv_reader(reader)
-        node = self.factory.CreateVirtualC472Node(self.info)
-        self.assertFalse(node.PopulateDevice(self.kiv_file("ignored")))
-        self.assertEqual(node.NetworkVariables.Item("7").Value, b"\x0a\x0b\x0c")
-
-    def test_exception_in_the_reader_reaches_populate(self):
-        def reader(path, program_id, block):
-            raise OSError("disk gone")
-
-        vs.set_kiv_reader(reader)
-        node = self.factory.CreateVirtualC472Node(self.info)
-        with self.assertRaisesRegex(OSError, "disk gone"):
-            node.PopulateDevice(self.kiv_file("ignored"))
-
-    def test_default_reader_reads_the_project_format(self):
-        good = self.kiv_file("# saved by a test", "vemo-kiv 1", f"program-id {PROGRAM_ID}",
-                             "12 34   # CP 10", "56", "0d0E0F")
-        node = self.populated(good)
-        self.assertEqual(node.ConfigurationProperties.Item("10").Value, b"\x12\x34")
-        self.assertEqual(node.ConfigurationProperties.Item("20").Value, b"\x56")
-        self.assertEqual(node.NetworkVariables.Item("7").Value, b"\x0d\x0e\x0f")
-        cases = {
-            "other program id": ("vemo-kiv 1", "program-id 80000A1B2C3D0400", "FFFF"),
-            "bad hexadecimal": ("vemo-kiv 1", f"program-id {PROGRAM_ID}", "FG"),
-            "no header": (f"program-id {PROGRAM_ID}", "FFFF"),
-            "too many bytes": ("vemo-kiv 1", f"program-id {PROGRAM_ID}", "FF" * 64),
-        }
-        for label, lines in cases.items():
-            with self.subTest(label):
-                node = self.factory.CreateVirtualC472Node(self.info)
-                self.assertFalse(node.PopulateDevice(self.kiv_file(*lines, name="bad.kiv")))
-                self.assertEqual(node.ConfigurationProperties.Item("10").Value, b"\x00\x00")
-
-
-class ThreadAndLifetimeTest(NodeTestCase):
-    def test_reader_change_reaches_a_thread_that_already_read(self):
-        path = self.kiv_file("ignored")
-        seen, errors = [], []
-        first_done, reader_changed = threading.Event(), threading.Event()
-
-        def reader(tag):
-            def read(path, program_id, block):
-                seen.append((tag, threading.get_ident()))
-                return True
-            return read
-
-        def work():
-            try:
-                info = vs.cFactory().CreateProgIDInfo(DEVICE_CODE, self.folder)
-                for _ in range(2):
-                    node = vs.CreateVirtualC472Node(info)
-                    node.PopulateDevice(path)
-                    first_done.set()
-                    reader_changed.wait(10)
-            except Exception as error:  # reported on the main thread
-                errors.append(error)
-                first_done.set()
-
-        vs.set_kiv_reader(reader("first"))
-        thread = threading.Thread(target=work)
-        thread.start()
-        self.assertTrue(first_done.wait(10))
-        vs.set_kiv_reader(reader("second"))
-        reader_changed.set()
-        thread.join(10)
-        self.assertEqual(errors, [])
-        self.assertEqual([tag for tag, _ in seen], ["first", "second"])
-        self.assertEqual({ident for _, ident in seen}, {thread.ident})
+    def test_kiv_reader_change_reaches_a_thread_that_already_read(self):
+        with concurrent.futures.ThreadPoolExecutor(max_workers=1) as worker:  # one thread for both calls
+            first, second = (vs.CreateVirtualC472Node(self.info) for _ in range(2))
+            self.assertFalse(worker.submit(first.PopulateDevice, self.kiv).result(10))  # default reader fails
+            vs.set_kiv_reader(lambda path, program_id, block: True)
+            self.assertTrue(worker.submit(second.PopulateDevice, self.kiv).result(10))
 
     def test_points_outlive_their_node(self):
-        node = self.populated()
-        nci = node.NetworkVariables.Item("7")
-        cp = node.ConfigurationProperties.Item("10")
-        nvi = node.NetworkVariables.Item("0")
-        del node
+        nci, cp = self.nvs.Item("7"), self.cps.Item("10")
+        del self.node, self.nvs, self.cps, self.damper
         gc.collect()
         self.assertEqual(nci.Value, b"\x0a\x0b\x0c")
-        nci.Value = b"\x01\x02\x03"
-        cp.Value = b"\x04\x05"
-        nvi.Value = b"\x06\x07"
-        self.assertEqual((nci.Value, cp.Value, nvi.Value), (b"\x01\x02\x03", b"\x04\x05", b"\x06\x07"))
-
-
-if __name__ == "__main__":
-    unittest.main()
+        nci.Value, cp.Value = b"\x01\x02\x03", b"\x04\x05"
+        self.assertEqual((nci.Value, cp.Value), (b"\x01\x02\x03", b"\x04\x05"))
