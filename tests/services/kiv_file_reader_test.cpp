@@ -30,6 +30,8 @@ TEST(KivFileReader, GoodFileFillsTheBlockFromTheStartAndOthersLeaveItUnchanged) 
       {"wrong version", "vemo-kiv 2\nprogram-id " + std::string(kId) + "\n00\n"},
       {"another program ID", "vemo-kiv 1\nprogram-id 80000A1B2C3D0402\n00\n"},
       {"odd digits", kHead + "0A1\n"},
+      {"truncated data", kHead + "01 02\n"},
+      {"header only", "vemo-kiv 1\n"},
       {"more bytes than the block", kHead + "01 02 03 04 05\n"},
       {"bad line after good ones", kHead + "0102\nzz\n"},
       {"over 16 MiB", kHead + "00\n#" + std::string(16u * 1024 * 1024, 'x') + "\n"},
