@@ -52,6 +52,16 @@ std::string Owned(xmlChar* text) {
 
 std::string Chars(const xmlChar* text) { return text ? reinterpret_cast<const char*>(text) : std::string(); }
 
+// The text content of an element or attribute. The usual case, a single text or CDATA
+// child, is read in place.
+std::string Content(xmlNodePtr node) {
+  xmlNodePtr only = node->children;
+  if (only && !only->next && (only->type == XML_TEXT_NODE || only->type == XML_CDATA_SECTION_NODE)) {
+    return Chars(only->content);
+  }
+  return Owned(xmlNodeGetContent(node));
+}
+
 // --- External entities -------------------------------------------------------------
 // libxml2's entity loader is process-wide. Ours refuses every load made while this
 // thread is inside XmlDocument::load and hands every other load to the loader that was
@@ -319,7 +329,7 @@ std::string XmlNode::nodeValue() const {
   }
 }
 
-std::string XmlNode::text() const { return node_ ? Owned(xmlNodeGetContent(Raw(node_))) : std::string(); }
+std::string XmlNode::text() const { return node_ ? Content(Raw(node_)) : std::string(); }
 
 bool XmlNode::hasChildNodes() const { return node_ && Raw(node_)->children != nullptr; }
 
@@ -352,7 +362,7 @@ std::vector<XmlAttribute> XmlNode::attributes() const {
     result.push_back({ns->prefix ? Chars(ns->prefix) : std::string("xmlns"), Chars(ns->href)});
   }
   for (xmlAttrPtr attr = Raw(node_)->properties; attr; attr = attr->next) {
-    result.push_back({Chars(attr->name), Owned(xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr)))});
+    result.push_back({Chars(attr->name), Content(reinterpret_cast<xmlNodePtr>(attr))});
   }
   return result;
 }
@@ -360,9 +370,11 @@ std::vector<XmlAttribute> XmlNode::attributes() const {
 std::optional<std::string> XmlNode::getAttribute(std::string_view name) const {
   if (nodeType() != XmlNodeType::Element) return std::nullopt;
   for (xmlAttrPtr attr = Raw(node_)->properties; attr; attr = attr->next) {
-    std::string qualified = attr->ns && attr->ns->prefix ? Chars(attr->ns->prefix) + ":" : std::string();
-    qualified += Chars(attr->name);
-    if (qualified == name) return Owned(xmlNodeGetContent(reinterpret_cast<xmlNodePtr>(attr)));
+    const bool prefixed = attr->ns && attr->ns->prefix;
+    const std::string_view local(reinterpret_cast<const char*>(attr->name));
+    if (!prefixed ? name == local : name == Chars(attr->ns->prefix) + ":" + std::string(local)) {
+      return Content(reinterpret_cast<xmlNodePtr>(attr));
+    }
   }
   return std::nullopt;
 }
