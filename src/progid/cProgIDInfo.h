@@ -5,19 +5,13 @@
 
 #include "interfaces/IVemoProgIDInfo.h"
 #include "platform/xml_dom.h"
-#include "progid/item_list.h"
+#include "progid/ProgIDRecord.h"
 
 namespace vemo {
 
 // The device-information record, filled once from a catalogue device element.
-class cProgIDInfo : public IVemoProgIDInfo {
+class cProgIDInfo : public ProgIDRecord<IVemoProgIDInfo> {
  public:
-  std::string ProgramID() const override { return m_sProgramID; }
-  std::string XMLFilename() const override { return m_sXMLFilename; }
-  bool IsValid() const override { return m_bIsValid; }
-  std::int32_t Count() const override { return m_colItems.Count(); }
-  std::shared_ptr<Enumerator> NewEnum() const override { return m_colItems.NewEnum(); }
-  std::shared_ptr<IVemoProgIDItem> Item(const Variant& vIndex) const override { return m_colItems.Item(vIndex); }
   std::string DeviceCode() const override { return m_sDeviceCode; }
   std::string DeviceType() const override { return m_sDeviceType; }
   std::string DeviceTypeEx() const override { return m_sDeviceTypeEx; }
@@ -42,7 +36,6 @@ class cProgIDInfo : public IVemoProgIDInfo {
   void ReadAttribute(const platform::XmlAttribute& attribute, std::int32_t& count);
   void ReadDevInfoElement(const std::string& name, const std::string& value, std::int32_t& count);
 
-  std::string m_sProgramID;
   std::string m_sDeviceCode;
   std::string m_sDeviceType;
   std::string m_sDeviceTypeEx;
@@ -50,7 +43,6 @@ class cProgIDInfo : public IVemoProgIDInfo {
   std::string m_sPluginVersion;
   std::string m_sFirmwareVersion;
   std::string m_sSelfDoc;
-  std::string m_sXMLFilename;
   bool m_bHas472Plugin = false;
   bool m_bIsHostBased = false;
   bool m_bIsNeuronBased = false;
@@ -58,8 +50,6 @@ class cProgIDInfo : public IVemoProgIDInfo {
   bool m_bSupportsFlash = false;
   std::int32_t m_lImgBlockSize = 0;
   bool m_bSupportsOfflineEdit = false;
-  bool m_bIsValid = false;
-  ItemList m_colItems;
 };
 
 }  // namespace vemo
