@@ -63,7 +63,6 @@ class ScopedConfigPathService {
   explicit ScopedConfigPathService(std::string path);
   ~ScopedConfigPathService();
   int calls() const { return *calls_; }
-  void set_path(std::string path) { *path_ = std::move(path); }
 
  private:
   std::shared_ptr<int> calls_;

@@ -80,31 +80,25 @@ TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwritten) {
   test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429);
 }
 
-TEST(EntryPoints, ClassObjectServesTheFactoryOnly) {
+TEST(EntryPoints, ClassObjectServesTheFactoryOnlyAndCountsAsALiveObject) {
   EXPECT_EQ(DllGetClassObject(kFactoryClsid, nullptr), status::kPointer);
   void* classObject = reinterpret_cast<void*>(1);
-  EXPECT_EQ(DllGetClassObject("{00000000-0000-0000-0000-000000000000}", &classObject), status::kClassNotAvailable);
-  EXPECT_EQ(classObject, nullptr);
-  EXPECT_EQ(DllGetClassObject("VemoSupport.C472VirtualNode", &classObject), status::kClassNotAvailable);
-
+  for (const char* id : {"{00000000-0000-0000-0000-000000000000}", "VemoSupport.C472VirtualNode"}) {
+    EXPECT_EQ(DllGetClassObject(id, &classObject), status::kClassNotAvailable) << id;
+    EXPECT_EQ(classObject, nullptr);
+  }
+  const long before = Object::LiveCount();
+  EXPECT_EQ(DllCanUnloadNow(), before == 0 ? status::kOk : status::kFalse);
   for (const char* id : {kFactoryClsid, kFactoryProgId}) {
     ASSERT_EQ(DllGetClassObject(id, &classObject), status::kOk) << id;
     auto* classFactory = static_cast<IClassFactory*>(classObject);
-    EXPECT_TRUE(std::dynamic_pointer_cast<cFactory>(classFactory->CreateInstance())) << id;
+    {
+      auto instance = classFactory->CreateInstance();
+      EXPECT_TRUE(std::dynamic_pointer_cast<cFactory>(instance)) << id;
+      EXPECT_EQ(Object::LiveCount(), before + 2);
+      EXPECT_EQ(DllCanUnloadNow(), status::kFalse);
+    }
     classFactory->Release();
-  }
-}
-
-TEST(EntryPoints, CanUnloadExactlyWhenNoObjectIsAlive) {
-  const long before = Object::LiveCount();
-  EXPECT_EQ(DllCanUnloadNow(), before == 0 ? status::kOk : status::kFalse);
-  {
-    auto factory = std::make_shared<cFactory>();
-    void* classObject = nullptr;
-    ASSERT_EQ(DllGetClassObject(kFactoryClsid, &classObject), status::kOk);
-    EXPECT_EQ(Object::LiveCount(), before + 2);
-    EXPECT_EQ(DllCanUnloadNow(), status::kFalse);
-    static_cast<IClassFactory*>(classObject)->Release();
   }
   EXPECT_EQ(Object::LiveCount(), before);
   EXPECT_EQ(DllCanUnloadNow(), before == 0 ? status::kOk : status::kFalse);
