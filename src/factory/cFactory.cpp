@@ -58,7 +58,7 @@ std::string cFactory::ResolveOrRaise(const std::string& sXMLFolder, const char* 
 std::shared_ptr<IVemoProgIDInfo> cFactory::CreateProgIDInfo(const std::string& sProgID, const std::string& sXMLFolder) {
   const std::string folder = ResolveOrRaise(sXMLFolder, "CreateProgIDInfo");
   const std::string id = TrimSpaces(sProgID);
-  const std::size_t length = CodePoints(id).size();
+  const std::size_t length = CharacterCount(id);
   CatalogueMatch match;
   if (length == kProgramIdLength) {
     match = SearchByProgramID(folder, id);
@@ -78,7 +78,7 @@ std::shared_ptr<IVemoProgIDConfigInfo> cFactory::CreateProgIDConfigInfo(const st
                                                                         const std::string& sXMLFolder) {
   const std::string folder = ResolveOrRaise(sXMLFolder, "CreateProgIDConfigInfo");
   const std::string id = TrimSpaces(sProgID);
-  if (CodePoints(id).size() != kProgramIdLength) {
+  if (CharacterCount(id) != kProgramIdLength) {
     throw AutomationError(err::kInvalidValue, "CreateProgIDConfigInfo",
                           "Invalid value for sProgID, must be 16 chars long!");
   }

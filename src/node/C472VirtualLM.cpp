@@ -34,14 +34,12 @@ void C472VirtualLM::InitLM(std::int16_t nIndex, std::int16_t nType, const std::s
 
 void C472VirtualLM::AttachCP(const std::shared_ptr<C472VirtualCP>& oCP) {
   if (!m_colCPs) m_colCPs.emplace();
-  const std::string key = std::to_string(oCP->Key());
-  if (!m_colCPs->Contains(key)) m_colCPs->Add(oCP, key);
+  m_colCPs->TryAdd(oCP, std::to_string(oCP->Key()));
 }
 
 void C472VirtualLM::AttachNV(const std::shared_ptr<C472VirtualNV>& oNV) {
   if (!m_colNVs) m_colNVs.emplace();
-  const std::string key = std::to_string(oNV->Index());
-  if (!m_colNVs->Contains(key)) m_colNVs->Add(oNV, key);
+  m_colNVs->TryAdd(oNV, std::to_string(oNV->Index()));
 }
 
 std::shared_ptr<I709ConfigurationProperty> C472VirtualLM::CPItem(const Variant& vItem) const {

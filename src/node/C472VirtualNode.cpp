@@ -85,8 +85,7 @@ Variant C472VirtualNode::GetObject(std::int16_t nIndex, std::string& sName, std:
 
 bool C472VirtualNode::SendMessageWait(const std::string& MsgCode, std::string& MsgData, std::int32_t /*MsgLength*/) {
   // A CEA-709.1 read-memory request (code 6D, 4 data bytes) whose byte count is 0x1F.
-  const std::vector<std::uint32_t> data = CodePoints(MsgData);
-  const bool readMemory = UpperCase(MsgCode) == "6D" && data.size() == 8 &&
+  const bool readMemory = UpperCase(MsgCode) == "6D" && CharacterCount(MsgData) == 8 &&
                           UpperCase(MsgData.substr(MsgData.size() - 2)) == "1F" && m_oProgIDInfo != nullptr;
   if (readMemory) {
     if (t_offlineReply.empty()) t_offlineReply = StringToHex(GetResString(res::kOffline));

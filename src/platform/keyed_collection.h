@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -29,26 +30,36 @@ class KeyedCollection {
   };
 
  public:
+  KeyedCollection() = default;
+  ~KeyedCollection() {
+    for (Member* member : members_) delete member;
+  }
+  KeyedCollection(const KeyedCollection&) = delete;
+  KeyedCollection& operator=(const KeyedCollection&) = delete;
+
   std::int32_t Count() const { return static_cast<std::int32_t>(members_.size()); }
 
   // Adds `item`, under `key` when given, at the end or before the member at 1-based
   // position `before`. Nothing changes when it fails.
   void Add(T item, std::optional<std::string_view> key = std::nullopt,
            std::optional<std::int32_t> before = std::nullopt) {
+    if (!TryAdd(std::move(item), key, before)) throw AutomationError(err::kDuplicateKey);
+  }
+
+  // Add that answers false, changing nothing, when the key is taken.
+  bool TryAdd(T item, std::optional<std::string_view> key = std::nullopt,
+              std::optional<std::int32_t> before = std::nullopt) {
     if (before && (*before < 1 || *before > Count())) throw AutomationError(err::kSubscriptOutOfRange);
-    std::optional<std::string> folded;
+    // Members live on the heap and the order is kept as plain pointers, so an insertion
+    // moves pointers as one block of memory.
+    auto member = std::make_unique<Member>(Member{std::nullopt, std::move(item)});
+    if (members_.size() == members_.capacity()) members_.reserve(std::max<std::size_t>(8, 2 * members_.size()));
     if (key) {
-      folded = FoldKey(*key);
-      if (byKey_.count(*folded) != 0) throw AutomationError(err::kDuplicateKey);
-      byKey_.emplace(*folded, item);
+      member->foldedKey = FoldKey(*key);
+      if (!byKey_.emplace(*member->foldedKey, member.get()).second) return false;
     }
-    // Members live on the heap, so an insertion shifts only pointers.
-    auto member = std::make_unique<Member>(Member{std::move(folded), std::move(item)});
-    if (before) {
-      members_.insert(members_.begin() + (*before - 1), std::move(member));
-    } else {
-      members_.push_back(std::move(member));
-    }
+    members_.insert(before ? members_.begin() + (*before - 1) : members_.end(), member.release());
+    return true;
   }
 
   const T& Item(std::int32_t position) const {
@@ -59,7 +70,7 @@ class KeyedCollection {
   const T& Item(std::string_view key) const {
     auto found = byKey_.find(FoldKey(key));
     if (found == byKey_.end()) throw AutomationError(err::kInvalidArgument);
-    return found->second;
+    return found->second->item;
   }
 
   // A number selects by position (rounded as automation rounds), text by key; any
@@ -83,29 +94,30 @@ class KeyedCollection {
   // The member under `key`, or nullptr; never raises.
   const T* Find(std::string_view key) const {
     auto found = byKey_.find(FoldKey(key));
-    return found == byKey_.end() ? nullptr : &found->second;
+    return found == byKey_.end() ? nullptr : &found->second->item;
   }
 
   void Remove(std::int32_t position) {
     if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
     auto at = members_.begin() + (position - 1);
-    if ((*at)->foldedKey) byKey_.erase(*(*at)->foldedKey);
+    std::unique_ptr<Member> removed(*at);
+    if (removed->foldedKey) byKey_.erase(*removed->foldedKey);
     members_.erase(at);
   }
 
   // Empties the collection, releasing the members from the front, as its owners do
   // when they end.
   void Clear() {
-    std::vector<std::unique_ptr<Member>> members = std::move(members_);
+    std::vector<Member*> members = std::move(members_);
     members_.clear();
     byKey_.clear();
-    for (auto& member : members) member->item = T();
+    for (Member* member : members) delete member;
   }
 
   // Iteration in collection order over the members themselves.
   class const_iterator {
    public:
-    using Inner = typename std::vector<std::unique_ptr<Member>>::const_iterator;
+    using Inner = typename std::vector<Member*>::const_iterator;
     explicit const_iterator(Inner inner) : inner_(inner) {}
     const T& operator*() const { return (*inner_)->item; }
     const_iterator& operator++() { ++inner_; return *this; }
@@ -118,8 +130,8 @@ class KeyedCollection {
   const_iterator end() const { return const_iterator(members_.end()); }
 
  private:
-  std::vector<std::unique_ptr<Member>> members_;
-  std::unordered_map<std::string, T> byKey_;
+  std::vector<Member*> members_;  // owned
+  std::unordered_map<std::string, Member*> byKey_;
 };
 
 }  // namespace vemo

@@ -21,5 +21,8 @@ std::string UpperCase(std::string text);
 // The code points of UTF-8 text; a byte that does not start a valid sequence stands
 // for itself.
 std::vector<std::uint32_t> CodePoints(const std::string& text);
+// Their number, and the first of them (0 for empty text), without making the list.
+std::size_t CharacterCount(const std::string& text);
+std::uint32_t FirstCharacter(const std::string& text);
 
 }  // namespace vemo

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <mutex>
 
 namespace vemo::platform {
@@ -162,56 +163,37 @@ std::string ValidUtf8(std::string_view bytes) {
   return out;
 }
 
-// The text of 1-based line `line` of the file's bytes, without its line end.
-std::string SourceLine(std::string_view content, int line) {
+// The text of 1-based line `line` of a file, without its line end; empty when the file
+// has no such line (or is gone).
+std::string SourceLine(const std::string& path, int line) {
   if (line < 1) return {};
-  std::size_t start = 0;
-  for (int current = 1; current < line; ++current) {
-    const std::size_t next = content.find('\n', start);
-    if (next == std::string_view::npos) return {};
-    start = next + 1;
+  std::ifstream file(path, std::ios::binary);
+  std::string text;
+  for (int current = 1; current <= line; ++current) {
+    if (!std::getline(file, text)) return {};
   }
-  std::size_t end = content.find('\n', start);
-  if (end == std::string_view::npos) end = content.size();
-  std::string_view text = content.substr(start, end - start);
-  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (!text.empty() && text.back() == '\r') text.pop_back();
   return ValidUtf8(text);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& problem) {
+// Opens a file to parse; -1 with `problem` set when it cannot be, or is not a file of
+// a size worth reading.
+int OpenForParsing(const std::string& path, std::string& problem) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     problem = std::string("The file cannot be opened: ") + std::strerror(errno);
-    return false;
+    return -1;
   }
   struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-    ::close(fd);
-    problem = std::string("The file cannot be read: ") + std::strerror(EISDIR);
-    return false;
-  }
-  content.clear();
-  // The size is a hint only: the file may change while it is read.
-  if (info.st_size > 0 && info.st_size <= kMaxFileBytes) content.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got == 0) break;
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      problem = std::string("The file cannot be read: ") + std::strerror(errno);
-      ::close(fd);
-      return false;
-    }
-    if (static_cast<long>(content.size()) + got > kMaxFileBytes) {
-      ::close(fd);
-      problem = "The file is too large to load.";
-      return false;
-    }
-    content.append(buffer, static_cast<std::size_t>(got));
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    problem = std::string("The file cannot be read: ") + std::strerror(S_ISDIR(info.st_mode) ? EISDIR : errno);
+  } else if (info.st_size > kMaxFileBytes) {
+    problem = "The file is too large to load.";
+  } else {
+    return fd;
   }
   ::close(fd);
-  return true;
+  return -1;
 }
 
 }  // namespace
@@ -224,9 +206,9 @@ bool XmlDocument::load(const std::string& path) {
   parseError_ = XmlParseError{};
   readyState_ = kReadyStateComplete;
 
-  std::string content;
   std::string problem;
-  if (!ReadWholeFile(path, content, problem)) {
+  const int fd = OpenForParsing(path, problem);
+  if (fd < 0) {
     parseError_.errorCode = kUnreadableFileCode;
     parseError_.reason = problem;
     return false;
@@ -234,6 +216,7 @@ bool XmlDocument::load(const std::string& path) {
 
   xmlParserCtxtPtr context = xmlNewParserCtxt();
   if (context == nullptr) {
+    ::close(fd);
     parseError_.errorCode = XML_ERR_NO_MEMORY;
     parseError_.reason = "Out of memory.";
     return false;
@@ -249,8 +232,8 @@ bool XmlDocument::load(const std::string& path) {
   xmlDocPtr doc = nullptr;
   {
     LoadScope scope;
-    doc = xmlCtxtReadMemory(context, content.data(), static_cast<int>(content.size()), path.c_str(), nullptr,
-                            options);
+    // libxml2 reads the file in small pieces as it parses.
+    doc = xmlCtxtReadFd(context, fd, path.c_str(), nullptr, options);
     if (t_refusedEntity && !capture.any) {
       capture.any = true;
       capture.first = xmlError{};
@@ -260,6 +243,7 @@ bool XmlDocument::load(const std::string& path) {
   }
   const bool wellFormed = context->wellFormed != 0;
   xmlFreeParserCtxt(context);
+  ::close(fd);
 
   if (doc != nullptr && wellFormed && !capture.any) {
     document_ = std::make_shared<detail::ParsedDocument>(doc);
@@ -269,7 +253,7 @@ bool XmlDocument::load(const std::string& path) {
   parseError_.errorCode = capture.first.code != 0 ? capture.first.code : XML_ERR_DOCUMENT_END;
   parseError_.line = capture.first.line;
   parseError_.linepos = capture.first.int2;
-  parseError_.srcText = SourceLine(content, capture.first.line);
+  parseError_.srcText = SourceLine(path, capture.first.line);
   parseError_.reason = capture.any ? TrimEnd(capture.message) : "The document is not well-formed.";
   return false;
 }

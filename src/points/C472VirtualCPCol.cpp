@@ -18,7 +18,7 @@ std::shared_ptr<C472VirtualCP> C472VirtualCPCol::AddCP(const platform::XmlNode& 
   const std::optional<std::string> indexText = oElement.getAttribute("Index");
   const std::optional<std::string> sizeText = oElement.getAttribute("Size");
   const platform::XmlNode name = oElement.selectSingleNode("Name");
-  if (!indexText || !sizeText || CodePoints(*indexText).size() < 2 || sizeText->empty() || !name) return nullptr;
+  if (!indexText || !sizeText || CharacterCount(*indexText) < 2 || sizeText->empty() || !name) return nullptr;
 
   // The index follows a one-character prefix.
   const std::optional<std::int32_t> index = TryRoundToInt32(LeadingNumber(WithoutFirstCharacter(*indexText)));
@@ -27,11 +27,10 @@ std::shared_ptr<C472VirtualCP> C472VirtualCPCol::AddCP(const platform::XmlNode& 
   auto cp = std::make_shared<C472VirtualCP>();
   cp->InitFromXML(*index, *size, name.text());
 
-  const std::string key = std::to_string(cp->Key());
-  if (m_colItems.Contains(key)) return nullptr;
   const std::optional<std::int32_t> position = InsertionPosition(
       m_colItems.Count(), cp->Index(), [this](std::int32_t p) { return m_colItems.Item(p)->Index(); });
-  m_colItems.Add(cp, key, position);
+  // A CP whose key is filed already is dropped; the first one stays.
+  if (!m_colItems.TryAdd(cp, std::to_string(cp->Key()), position)) return nullptr;
   // A total past 32 bits is not counted; the block then cannot hold every value.
   m_lConfigDataSize = AddBlockBytes(m_lConfigDataSize, cp->ElementSize()).value_or(m_lConfigDataSize);
   return cp;

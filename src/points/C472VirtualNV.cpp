@@ -54,34 +54,34 @@ bool C472VirtualNV::InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::
 // is read. A configuration NV's first part is "applies-to,select,..."; any other NV's
 // is the object index, then "|" or "#" and the member.
 bool C472VirtualNV::ParseSelfDoc() {
-  const std::vector<std::uint32_t> characters = CodePoints(m_sSelfDoc);
-  const std::uint32_t lead = characters.empty() ? 0 : characters.front();
-  const std::vector<std::string> parts = SplitText(WithoutFirstCharacter(m_sSelfDoc), ';');
+  const std::uint32_t lead = FirstCharacter(m_sSelfDoc);
+  // What follows the lead character is parts separated by ";"; nothing at all there
+  // is no part, not an empty one.
+  const std::string rest = WithoutFirstCharacter(m_sSelfDoc);
+  const std::string_view first = std::string_view(rest).substr(0, rest.find(';'));
   if (m_bIsConfig) {
     if (lead != '&' && lead != '~') {
       ReportSelfDocError(res::kConfigNvSelfDocError);
       return true;
     }
-    if (parts.empty()) return false;
-    const std::vector<std::string> fields = SplitText(parts[0], ',');
-    if (fields.size() < 2) return false;
-    const std::optional<std::int16_t> appliesTo = TryRoundToInt16(LeadingNumber(fields[0]));
+    // "applies-to,select,...": both fields are needed.
+    const std::size_t comma = first.find(',');
+    if (rest.empty() || comma == std::string_view::npos) return false;
+    const std::optional<std::int16_t> appliesTo = TryRoundToInt16(LeadingNumber(first.substr(0, comma)));
     if (!appliesTo) return false;
     m_nAppliesTo = *appliesTo;
-    m_sSelectData = fields[1];
+    const std::string_view select = first.substr(comma + 1);
+    m_sSelectData = std::string(select.substr(0, select.find(',')));
     return true;
   }
   if (lead != '@' && lead != '$') {
     ReportSelfDocError(res::kNvSelfDocError);
     return true;
   }
-  if (parts.empty()) return false;
-  std::string select = parts[0];
-  for (char& c : select) {
-    if (c == '#') c = '|';
-  }
+  if (rest.empty()) return false;
+  // The object index, in front of the member after "|" or "#".
   m_nAppliesTo = 1;
-  m_sSelectData = select.substr(0, select.find('|'));
+  m_sSelectData = std::string(first.substr(0, first.find_first_of("|#")));
   return true;
 }
 
@@ -103,8 +103,8 @@ void C472VirtualNV::BindStorage(const std::shared_ptr<ConfigDataBlock>& block, s
   }
 
   // A default of any other length than two digits a byte is no default.
+  if (m_nLength < 0 || CharacterCount(m_sDefault) != 2 * static_cast<std::size_t>(m_nLength)) return;
   const std::vector<std::uint32_t> digits = CodePoints(m_sDefault);
-  if (m_nLength < 0 || digits.size() != 2 * static_cast<std::size_t>(m_nLength)) return;
   ByteArray value;
   for (std::size_t i = 0; i < digits.size(); i += 2) value.bytes.push_back(HexPair(digits[i], digits[i + 1]));
   if (!m_bIsConfig) {

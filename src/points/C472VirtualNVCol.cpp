@@ -14,7 +14,7 @@ std::shared_ptr<C472VirtualNV> C472VirtualNVCol::AddNV(const platform::XmlNode& 
   const platform::XmlNode name = oElement.selectSingleNode("Name");
   const platform::XmlNode selfDoc = oElement.selectSingleNode("SelfDoc");
   const platform::XmlNode defaultValue = oElement.selectSingleNode("Default");
-  if (!indexText || !sizeText || !typeText || CodePoints(*indexText).size() < 2 || sizeText->empty() ||
+  if (!indexText || !sizeText || !typeText || CharacterCount(*indexText) < 2 || sizeText->empty() ||
       typeText->empty() || !name || !selfDoc) {
     return nullptr;
   }
@@ -27,11 +27,10 @@ std::shared_ptr<C472VirtualNV> C472VirtualNVCol::AddNV(const platform::XmlNode& 
   auto nv = std::make_shared<C472VirtualNV>();
   if (!nv->InitFromXML(*index, *length, *type, name, selfDoc, defaultValue, bIsConfig)) return nullptr;
 
-  const std::string key = std::to_string(nv->Index());
-  if (m_colItems.Contains(key)) return nullptr;
   const std::optional<std::int32_t> position = InsertionPosition(
       m_colItems.Count(), nv->Index(), [this](std::int32_t p) { return m_colItems.Item(p)->Index(); });
-  m_colItems.Add(nv, key, position);
+  // An NV whose index is filed already is dropped; the first one stays.
+  if (!m_colItems.TryAdd(nv, std::to_string(nv->Index()), position)) return nullptr;
   // A total past 32 bits is not counted; the block then cannot hold every value.
   if (bIsConfig) m_lConfigDataSize = AddBlockBytes(m_lConfigDataSize, nv->Length()).value_or(m_lConfigDataSize);
   return nv;

@@ -6,11 +6,7 @@ std::shared_ptr<cProgIDItem> ItemList::Add(const std::string& sName, const std::
   auto item = std::make_shared<cProgIDItem>();
   item->SetName(sName);
   item->SetValue(sValue);
-  if (m_colItems.Contains(sName)) {
-    m_colItems.Add(item);
-  } else {
-    m_colItems.Add(item, sName);
-  }
+  if (!m_colItems.TryAdd(item, sName)) m_colItems.Add(item);
   return item;
 }
 
