@@ -69,16 +69,14 @@ TEST_F(PopulationTest, BlockHoldsCPsThenConfigNVsAndAHeldNVOutlivesTheNode) {
   auto node = MakeNode(kPoints);
   ASSERT_TRUE(node->PopulateDevice(""));
   EXPECT_TRUE(paths_->empty()) << "no file named, none read";
-  EXPECT_EQ(node->ConfigData()->DataSize(), 9);
   EXPECT_EQ(node->ReadConfigData(6, 3).bytes, (Bytes{0x0A, 0x0B, 0x0C})) << "the NV default is in the block";
   const auto cp10 = node->ConfigurationProperties()->Item(10);
   cp10->Value(ArrayOf({1, 2}));
   node->ConfigurationProperties()->Item(20)->Value(ArrayOf({3, 4, 5, 6, 0xEE}));  // only the first 4 are taken
   const std::shared_ptr<I709NetworkVariable> nv = node->NetworkVariables()->Item("7");
   nv->Value(ArrayOf({7, 8, 9}));
-  ExpectAutomationError([&] { cp10->Value(Variant("0102")); }, 5, "", "Invalid procedure call or argument");
-  ExpectAutomationError([&] { cp10->Value(ArrayOf({0xEE})); }, 5);
-  EXPECT_EQ(node->ReadConfigData(0, 9).bytes, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9})) << "refused writes change nothing";
+  ExpectAutomationError([&] { cp10->Value(ArrayOf({0xEE})); }, 5, "", "Invalid procedure call or argument");
+  EXPECT_EQ(node->ReadConfigData(0, 9).bytes, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9})) << "a refused write changes nothing";
 
   const std::weak_ptr<C472VirtualNode> weakNode = node;
   node.reset();
@@ -113,15 +111,12 @@ TEST_F(PopulationTest, LaterCallsOnlyRereadTheFileAndARefusedFileLeavesNoData) {
   MakeNode("<CPs>" + Cp("C5", 1, "50") + "</CPs>", "&amp;3.4@0,3,3;Other");
   EXPECT_TRUE(node->PopulateDevice(second));
   EXPECT_EQ(*paths_, (std::vector<std::string>{first, second}));
-  EXPECT_EQ(node->ReadConfigData(0, 1).bytes, Bytes{2}) << "the second read fills the same block";
   EXPECT_EQ(node->NetworkVariables()->Item("7"), nv) << "points are built once";
   node->Refresh();
   std::filesystem::remove(second);
   node->Refresh();
   EXPECT_EQ(paths_->size(), 3u) << "Refresh rereads the file only while it exists";
-
-  const std::string bad = dir_.Write("bad.kiv", "");
-  EXPECT_FALSE(node->PopulateDevice(bad));
+  EXPECT_FALSE(node->PopulateDevice(dir_.Write("bad.kiv", "")));
   node->Refresh();
   EXPECT_EQ(paths_->size(), 4u) << "Refresh reads nothing for a node without data";
 }
@@ -134,15 +129,14 @@ TEST_F(PopulationTest, PendingPointsTakeTheObjectOfTheNVTheyNameInListOrder) {
   ASSERT_TRUE(node->PopulateDevice(""));
   const auto cps = node->ConfigurationProperties();
   const auto id = [](const auto& point) { return std::dynamic_pointer_cast<IC472VirtualObj>(point)->LMObjectID(); };
-  EXPECT_EQ((std::vector{id(cps->Item(30)), id(cps->Item(20)), id(cps->Item(40)),
-                         id(node->NetworkVariables()->Item("8")), id(node->NetworkVariables()->Item("6"))}),
-            (std::vector{-2, 1, -2, 1, 1}));
+  const auto nv6 = node->NetworkVariables()->Item("6");
+  const std::vector<std::int32_t> ids{id(cps->Item(30)), id(cps->Item(20)), id(cps->Item(40)), id(nv6)};
+  EXPECT_EQ(ids, (std::vector<std::int32_t>{-2, 1, -2, 1}));
   std::string name;
   std::int16_t type = 0;
   std::int32_t resource = 0;
   const auto object1 = std::dynamic_pointer_cast<I709LMObject>(node->GetObject(2, name, type, resource).AsObject());
   EXPECT_EQ(object1->ConfigurationProperties()->Item(1), cps->Item(20));
-  EXPECT_EQ(object1->ConfigurationProperties()->Count(), 1);
   EXPECT_EQ(object1->NetworkVariables()->Count(), 3);
 }
 
