@@ -179,14 +179,18 @@ std::string SourceLine(const std::string& path, int line) {
 // Opens a file to parse; -1 with `problem` set when it cannot be, or is not a file of
 // a size worth reading.
 int OpenForParsing(const std::string& path, std::string& problem) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a pipe does not wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     problem = std::string("The file cannot be opened: ") + std::strerror(errno);
     return -1;
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    problem = std::string("The file cannot be read: ") + std::strerror(S_ISDIR(info.st_mode) ? EISDIR : errno);
+  if (::fstat(fd, &info) != 0) {
+    problem = std::string("The file cannot be read: ") + std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    // A folder, a pipe or a device: nothing to parse, and a pipe could block forever.
+    problem = "The file cannot be read: it is not a regular file.";
   } else if (info.st_size > kMaxFileBytes) {
     problem = "The file is too large to load.";
   } else {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <string>
 #include <utility>
 
@@ -31,6 +33,13 @@ TEST_F(XmlDomTest, ReportsWhereADocumentIsBrokenAndClearsTheReportOnSuccess) {
   EXPECT_EQ(std::pair(error.line, error.srcText), std::pair(4, std::string("  </b>")));
   EXPECT_TRUE(Load("<ok/>"));
   EXPECT_EQ(document_.parseError().errorCode, 0);
+  // What is not a regular file is refused at once: a folder, or a pipe nobody writes to.
+  const std::string pipe = dir_.path() + "/pipe.xml";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& path : {dir_.path(), pipe, dir_.path() + "/missing.xml"}) {
+    EXPECT_FALSE(document_.load(path)) << path;
+    EXPECT_FALSE(document_.parseError().reason.empty()) << path;
+  }
 }
 
 TEST_F(XmlDomTest, RefusesHostileDocumentsWithoutReadingOtherFiles) {
