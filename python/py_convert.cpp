@@ -111,8 +111,8 @@ std::int32_t ArgInt32(py::handle value) { return FromPython(value).ToInt32(); }
 bool ArgBool(py::handle value) {
   const Variant variant = FromPython(value);
   if (const std::string* text = variant.AsString()) {
-    if (text->size() == 4 && (*text == "True" || *text == "true" || *text == "TRUE")) return true;
-    if (text->size() == 5 && (*text == "False" || *text == "false" || *text == "FALSE")) return false;
+    if (*text == "True" || *text == "true" || *text == "TRUE") return true;
+    if (*text == "False" || *text == "false" || *text == "FALSE") return false;
   }
   return variant.ToDouble() != 0;
 }

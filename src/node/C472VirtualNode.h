@@ -73,7 +73,6 @@ class C472VirtualNode : public _C472VirtualNode,
   void BuildLMObjects();
   void LoadCPs(const platform::XmlNode& oDevice);
   void LoadNVs(const platform::XmlNode& oDevice, const std::string& sSection);
-  void AllocateConfigData(std::int32_t dataSize);
   void ResolvePendingLinks();
 
   std::string m_sConfigFile;

@@ -41,7 +41,7 @@ bool C472VirtualNode::PopulateDevice(const std::string& sKivName) {
       LoadNVs(device, "NVOs");
       if (m_oNVs) {
         const std::int32_t size = m_oNVs->ConfigDataSize();
-        if (size > 0) AllocateConfigData(RoundToInt32(static_cast<double>(m_oConfigData->DataSize()) + size));
+        if (size > 0) m_oConfigData->Allocate(RoundToInt32(static_cast<double>(m_oConfigData->DataSize()) + size));
         m_oNVs->BindStorage(m_oConfigData, m_lNextOffset);
       }
       ResolvePendingLinks();
@@ -80,7 +80,7 @@ void C472VirtualNode::LoadCPs(const platform::XmlNode& oDevice) {
     }
   }
   if (m_oCPs->ConfigDataSize() > 0) {
-    AllocateConfigData(m_oCPs->ConfigDataSize());
+    m_oConfigData->Allocate(m_oCPs->ConfigDataSize());
     m_oCPs->BindStorage(m_oConfigData, m_lNextOffset);
   }
 }
@@ -100,8 +100,6 @@ void C472VirtualNode::LoadNVs(const platform::XmlNode& oDevice, const std::strin
     }
   }
 }
-
-void C472VirtualNode::AllocateConfigData(std::int32_t dataSize) { m_oConfigData->Allocate(dataSize); }
 
 // Each pending data point takes the LonMark object of the NV its select text names,
 // in list order, so a point naming an NV that is itself pending sees that NV's object

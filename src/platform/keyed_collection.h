@@ -89,8 +89,6 @@ class KeyedCollection {
     return std::make_shared<Enumerator>(std::move(items));
   }
 
-  bool Contains(std::string_view key) const { return byKey_.count(FoldKey(key)) != 0; }
-
   // The member under `key`, or nullptr; never raises.
   const T* Find(std::string_view key) const {
     auto found = byKey_.find(FoldKey(key));

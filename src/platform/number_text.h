@@ -24,10 +24,6 @@ std::int32_t RoundToInt32(double value);
 std::optional<std::int16_t> TryRoundToInt16(double value);
 std::optional<std::int32_t> TryRoundToInt32(double value);
 
-// Shorthands for the two widths the component uses.
-inline std::int16_t NumberOfText16(std::string_view text) { return RoundToInt16(LeadingNumber(text)); }
-inline std::int32_t NumberOfText32(std::string_view text) { return RoundToInt32(LeadingNumber(text)); }
-
 // A number as automation writes it as text: integers without a fraction ("12", "-1"),
 // others with up to 15 significant digits ("2.5").
 std::string NumberToText(double value);

@@ -319,7 +319,6 @@ std::string XmlNode::nodeValue() const {
 
 std::string XmlNode::text() const { return node_ ? Content(Raw(node_)) : std::string(); }
 
-bool XmlNode::hasChildNodes() const { return node_ && Raw(node_)->children != nullptr; }
 
 XmlNode XmlNode::firstChild() const {
   return node_ && Raw(node_)->children ? XmlNode(document_, Raw(node_)->children) : XmlNode();

@@ -60,7 +60,6 @@ class XmlNode {
   // All text below the node (text and CDATA), concatenated in document order.
   std::string text() const;
 
-  bool hasChildNodes() const;
   XmlNode firstChild() const;
   XmlNode nextSibling() const;
   std::vector<XmlNode> childNodes() const;

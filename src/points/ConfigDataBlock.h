@@ -16,7 +16,6 @@ class ConfigDataBlock {
   // Bytes of configuration data; the array holds one spare byte beyond them.
   std::int32_t DataSize() const { return m_lDataSize; }
   ByteArray& Bytes() { return m_abConfigData; }
-  const ByteArray& Bytes() const { return m_abConfigData; }
 
   // Sets the data size and allocates the array anew with indices 0..dataSize, all zero.
   void Allocate(std::int32_t dataSize);

@@ -28,16 +28,12 @@ void cProgIDConfigInfo::LoadConfigEntry(const platform::XmlNode& oDevice, const 
       }
       m_colItems.Add(attribute.baseName, attribute.value);
     }
-    for (platform::XmlNode child = configInfo.firstChild(); child; child = child.nextSibling()) {
-      if (child.nodeType() != platform::XmlNodeType::Element) continue;
-      const std::optional<std::string> value = ElementValue(child);
-      if (!value) continue;
-      const std::string name = child.baseName();
-      if (name == "Data") {
-        m_sData = *value;
+    for (const NamedValue& child : ValuedChildElements(configInfo)) {
+      if (child.name == "Data") {
+        m_sData = child.value;
         ++count;
       }
-      m_colItems.Add(name, *value);
+      m_colItems.Add(child.name, child.value);
     }
   }
   m_bIsValid = count == kCompleteEntryCount;

@@ -24,12 +24,7 @@ void cProgIDInfo::LoadDeviceEntry(const platform::XmlNode& oDevice, const std::s
     throw AutomationError(err::kObjectNotSet, "cProgIDInfo::LoadDeviceEntry",
                           "The catalogue entry has no DevInfo element");
   }
-  for (platform::XmlNode child = devInfo.firstChild(); child; child = child.nextSibling()) {
-    if (child.nodeType() != platform::XmlNodeType::Element) continue;
-    const std::optional<std::string> value = ElementValue(child);
-    if (!value) continue;
-    ReadDevInfoElement(child.baseName(), *value, count);
-  }
+  for (const NamedValue& child : ValuedChildElements(devInfo)) ReadDevInfoElement(child.name, child.value, count);
   m_bIsValid = count == kCompleteEntryCount;
 }
 

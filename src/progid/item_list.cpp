@@ -10,11 +10,18 @@ std::shared_ptr<cProgIDItem> ItemList::Add(const std::string& sName, const std::
   return item;
 }
 
-std::optional<std::string> ElementValue(const platform::XmlNode& element) {
-  if (!element.hasChildNodes()) return std::string();
-  const platform::XmlNode first = element.firstChild();
-  if (first.nodeType() != platform::XmlNodeType::Text) return std::nullopt;
-  return first.nodeValue();
+std::vector<NamedValue> ValuedChildElements(const platform::XmlNode& parent) {
+  std::vector<NamedValue> children;
+  for (platform::XmlNode child = parent.firstChild(); child; child = child.nextSibling()) {
+    if (child.nodeType() != platform::XmlNodeType::Element) continue;
+    const platform::XmlNode first = child.firstChild();
+    if (!first) {
+      children.push_back({child.baseName(), std::string()});
+    } else if (first.nodeType() == platform::XmlNodeType::Text) {
+      children.push_back({child.baseName(), first.nodeValue()});
+    }
+  }
+  return children;
 }
 
 }  // namespace vemo

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/keyed_collection.h"
 #include "platform/xml_dom.h"
@@ -32,9 +33,15 @@ class ItemList {
   KeyedCollection<std::shared_ptr<cProgIDItem>> m_colItems;
 };
 
-// The value of a catalogue element as records read it: the empty string when it has no
-// child nodes, the text of its first child when that is a text node, and nothing (the
-// element is ignored) when its first child is anything else.
-std::optional<std::string> ElementValue(const platform::XmlNode& element);
+struct NamedValue {
+  std::string name;  // the element's local name
+  std::string value;
+};
+
+// The child elements of `parent` that have a value, in document order, as records read
+// them: an element without child nodes has the empty string, one whose first child is
+// a text node has that text, and one whose first child is anything else (CDATA, a
+// comment, an element) is left out.
+std::vector<NamedValue> ValuedChildElements(const platform::XmlNode& parent);
 
 }  // namespace vemo
