@@ -2,9 +2,10 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           python3 python3-dev pybind11-dev libcli11-dev nlohmann-json3-dev
+           python3 python3-dev pybind11-dev libcli11-dev nlohmann-json3-dev locales-all
+FUZZ_PACKAGES = clang libclang-rt-14-dev
 
-.PHONY: run test build sanitize-test packages clean
+.PHONY: run test build sanitize-test tsan-test fuzz packages clean
 
 packages:
 	@./scripts/ensure-packages $(PACKAGES)
@@ -30,5 +31,22 @@ sanitize-test: packages
 	ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure
 
+# The concurrency tests under ThreadSanitizer; any race found fails the run.
+TSAN_BUILD ?= build-tsan
+tsan-test: packages
+	cmake -S . -B $(TSAN_BUILD) -G Ninja -DVEMO_SANITIZE_THREAD=ON -DVEMO_BUILD_BENCH=OFF -DVEMO_BUILD_PYTHON=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(TSAN_BUILD)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -L concurrency
+
+# Every libFuzzer target of fuzz/ for FUZZ_SECONDS each on its corpus; a crash fails.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: packages
+	@./scripts/ensure-packages $(FUZZ_PACKAGES)
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DVEMO_BUILD_FUZZ=ON -DVEMO_BUILD_TESTS=OFF \
+	  -DVEMO_BUILD_BENCH=OFF -DVEMO_BUILD_PYTHON=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD)
+	./scripts/run-fuzz $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

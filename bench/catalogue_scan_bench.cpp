@@ -12,8 +12,7 @@
 
 #include <unistd.h>
 
-#include "factory/cFactory.h"
-#include "factory/catalogue_search.h"
+#include "vemosupport/cFactory.h"
 
 namespace {
 
@@ -90,13 +89,12 @@ Folder* g_folder = nullptr;
 void BM_SearchByDeviceCode(benchmark::State& state) {
   vemo::cFactory factory;
   for (auto _ : state) {
-    const std::string folder = factory.ResolveXMLFolder(g_folder->path());
-    const vemo::CatalogueMatch match = vemo::SearchByDeviceCode(folder, kWantedCode);
-    if (!match.element || match.file != g_folder->files().back()) {
+    const auto record = factory.CreateProgIDInfo(kWantedCode, g_folder->path());
+    if (!record || record->XMLFilename() != g_folder->files().back()) {
       state.SkipWithError("the device code was not found in the last file");
       break;
     }
-    benchmark::DoNotOptimize(match);
+    benchmark::DoNotOptimize(record);
   }
   state.SetItemsProcessed(state.iterations() * kFiles);
 }

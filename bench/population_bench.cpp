@@ -10,10 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "factory/cFactory.h"
-#include "factory/default_catalog_folder.h"
-#include "node/C472VirtualNode.h"
-#include "platform/message_box.h"
+#include "vemosupport/cFactory.h"
+#include "vemosupport/host.h"
 
 namespace {
 
@@ -86,7 +84,7 @@ Catalogues& TheCatalogues() {
 void BM_PopulateDevice(benchmark::State& state) {
   const int points = static_cast<int>(state.range(0));
   vemo::SetDefaultCatalogFolder("");
-  vemo::platform::SetMessageBoxHandler([](const std::string&, const std::string&, int) { return 1; });
+  vemo::SetMessageBoxHandler([](const std::string&, const std::string&, int) { return 1; });
   vemo::cFactory factory;
   const auto record = factory.CreateProgIDInfo(kProgramId, TheCatalogues().Folder(points));
   if (!record) {
@@ -95,14 +93,14 @@ void BM_PopulateDevice(benchmark::State& state) {
   }
   // Only population is timed; freeing the node is not part of it.
   for (auto _ : state) {
-    auto node = std::dynamic_pointer_cast<vemo::C472VirtualNode>(factory.CreateVirtualC472Node(record));
+    auto node = factory.CreateVirtualC472Node(record);
     benchmark::DoNotOptimize(node->PopulateDevice(""));
     state.PauseTiming();
     node.reset();
     state.ResumeTiming();
   }
   state.SetComplexityN(points);
-  vemo::platform::SetMessageBoxHandler(nullptr);
+  vemo::SetMessageBoxHandler(nullptr);
   vemo::ResetDefaultCatalogFolder();
 }
 

@@ -4,9 +4,11 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS vemosupport EXPORT vemosupportTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vemosupport)
-install(DIRECTORY ${PROJECT_SOURCE_DIR}/src/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vemosupport
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+# The public headers alone; everything under src/ stays private.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/vemosupport/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vemosupport
         FILES_MATCHING PATTERN "*.h")
+install(FILES ${PROJECT_BINARY_DIR}/include/vemosupport/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vemosupport)
 install(EXPORT vemosupportTargets NAMESPACE vemosupport::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vemosupport)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/vemosupportConfig.cmake.in

@@ -2,11 +2,11 @@
 
 #include <limits>
 
-#include "factory/cFactory.h"
+#include "vemosupport/cFactory.h"
 #include "node/C472VirtualLMCol.h"
 #include "node/C472VirtualNode.h"
-#include "platform/automation_error.h"
-#include "platform/enumerator.h"
+#include "vemosupport/automation_error.h"
+#include "vemosupport/enumerator.h"
 #include "points/C472VirtualCPCol.h"
 #include "points/C472VirtualNVCol.h"
 #include "progid/cProgIDConfigInfo.h"

@@ -5,8 +5,8 @@
 
 #include <pybind11/pybind11.h>
 
-#include "platform/object.h"
-#include "platform/variant.h"
+#include "vemosupport/object.h"
+#include "vemosupport/variant.h"
 
 namespace vemo::python {
 

@@ -3,8 +3,8 @@
 #include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 
-#include "factory/default_catalog_folder.h"
-#include "platform/automation_error.h"
+#include "vemosupport/host.h"
+#include "vemosupport/automation_error.h"
 #include "platform/message_box.h"
 #include "py_bindings.h"
 #include "services/config_path_service.h"
@@ -45,43 +45,43 @@ void RaiseInPython(const AutomationError& error) {
   PyErr_SetObject(hooks.errorClass.ptr(), instance.ptr());
 }
 
-class PythonConfigPathService : public services::IConfigPathService {
+class PythonConfigPathService : public IConfigPathService {
  public:
   Variant GetConfigPath(std::int32_t selector) override { return FromPython(hooks.configPath(selector)); }
 };
 
-class PythonKivReader : public services::IKivReader {
+class PythonKivReader : public IKivReader {
  public:
-  bool ReadKiv(const std::string& path, const std::string& programId, ByteArray& block) override {
-    py::bytearray buffer(reinterpret_cast<const char*>(block.bytes.data()), block.bytes.size());
+  bool ReadKiv(const std::string& path, const std::string& programId, std::span<std::uint8_t> block) override {
+    py::bytearray buffer(reinterpret_cast<const char*>(block.data()), block.size());
     const bool ok = py::bool_(hooks.kivReader(path, programId, buffer));
     // The reader fills the block in place; a block of another size is not taken.
     const std::string filled(buffer);
-    if (filled.size() != block.bytes.size()) return false;
-    std::copy(filled.begin(), filled.end(), block.bytes.begin());
+    if (filled.size() != block.size()) return false;
+    std::copy(filled.begin(), filled.end(), block.begin());
     return ok;
   }
 };
 
 void SetMessageBox(py::object fn) {
   hooks.messageBox = fn;
-  if (fn.is_none()) return platform::SetMessageBoxHandler(nullptr);
-  platform::SetMessageBoxHandler([](const std::string& text, const std::string& title, int style) {
+  if (fn.is_none()) return SetMessageBoxHandler(nullptr);
+  SetMessageBoxHandler([](const std::string& text, const std::string& title, int style) {
     py::object answer = hooks.messageBox(text, title, style);
-    return answer.is_none() ? platform::kMbResultOk : ArgInt32(answer);
+    return answer.is_none() ? kMbResultOk : ArgInt32(answer);
   });
 }
 
 void SetConfigPathService(py::object fn) {
   hooks.configPath = fn;
-  if (fn.is_none()) return services::SetConfigPathServiceFactory(nullptr);
-  services::SetConfigPathServiceFactory([] { return std::make_unique<PythonConfigPathService>(); });
+  if (fn.is_none()) return SetConfigPathServiceFactory(nullptr);
+  SetConfigPathServiceFactory([] { return std::make_unique<PythonConfigPathService>(); });
 }
 
 void SetKivReader(py::object fn) {
   hooks.kivReader = fn;
-  if (fn.is_none()) return services::SetKivReaderFactory(nullptr);
-  services::SetKivReaderFactory([] { return std::make_unique<PythonKivReader>(); });
+  if (fn.is_none()) return SetKivReaderFactory(nullptr);
+  SetKivReaderFactory([] { return std::make_unique<PythonKivReader>(); });
 }
 
 void SetDefaultFolder(py::object path) {

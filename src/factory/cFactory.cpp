@@ -1,12 +1,12 @@
-#include "factory/cFactory.h"
+#include "vemosupport/cFactory.h"
 
-#include <cstdio>
 #include <limits>
 
 #include "factory/catalogue_search.h"
-#include "factory/default_catalog_folder.h"
+#include "factory/folder_resolution.h"
+#include "vemosupport/host.h"
 #include "node/C472VirtualNode.h"
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "progid/cProgIDConfigInfo.h"
@@ -22,35 +22,8 @@ constexpr std::size_t kDeviceCodeLength = 4;
 
 }  // namespace
 
-std::string UniqueNodeNumber(std::int32_t nodeCount) {
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(nodeCount));
-  const std::string tail(hex);
-  return std::string("FFFF00000000").substr(0, 12 - tail.size()) + tail;
-}
-
-std::string cFactory::ResolveXMLFolder(const std::string& sXMLFolder) {
-  std::string folder;
-  if (platform::FolderExists(sXMLFolder)) {
-    folder = sXMLFolder;
-  } else if (platform::FolderExists(m_sXMLFolder)) {
-    folder = m_sXMLFolder;
-  } else {
-    std::string servicePath;
-    {
-      std::unique_ptr<services::IConfigPathService> service = services::CreateConfigPathService();
-      servicePath = service->GetConfigPath(1).ToText();
-    }
-    if (platform::FolderExists(servicePath)) folder = servicePath;
-    if (folder.empty() && platform::FolderExists(DefaultCatalogFolder())) folder = DefaultCatalogFolder();
-    m_sXMLFolder = folder;
-  }
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
-}
-
 std::string cFactory::ResolveOrRaise(const std::string& sXMLFolder, const char* source) {
-  std::string folder = ResolveXMLFolder(TrimSpaces(sXMLFolder));
+  std::string folder = ResolveXMLFolder(m_sXMLFolder, TrimSpaces(sXMLFolder));
   if (folder.empty()) throw AutomationError(err::kPathNotFound, source, "Folder not found");
   return folder;
 }

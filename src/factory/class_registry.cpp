@@ -8,6 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/file_system.h"
+#include "platform/hook.h"
+#include "vemosupport/host.h"
+
 namespace vemo {
 
 namespace {
@@ -15,22 +19,26 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
+// A record is a few kilobytes; anything far larger is not one.
+constexpr std::int64_t kMaxRecordBytes = 16 * 1024 * 1024;
 constexpr const char* kTypeLibraryId = "{7731F612-CE1F-4F6A-95F4-02E3ED20E5F3}";
 
-std::string& HostRegistryFile() {
-  static std::string path;
+platform::Hook<std::string>& HostRegistryFile() {
+  static platform::Hook<std::string> path;
   return path;
 }
 
 // The record as it stands: empty when there is no file, nothing when it is not one.
 std::optional<Json> ReadRecord(const std::string& path) {
   std::error_code error;
-  if (!fs::exists(path, error)) return Json::object();
-  std::ifstream file(path);
-  if (!file) return std::nullopt;
-  Json record = Json::parse(file, nullptr, /*allow_exceptions=*/false);
+  if (!fs::exists(fs::symlink_status(path, error))) return Json::object();
+  const std::optional<std::string> text = platform::ReadRegularFile(path, kMaxRecordBytes);
+  if (!text) return std::nullopt;
+  Json record = Json::parse(*text, nullptr, /*allow_exceptions=*/false);
   if (record.is_discarded() || !record.is_object()) return std::nullopt;
-  if (record.contains("classes") && !record["classes"].is_object()) return std::nullopt;
+  for (const char* table : {"classes", "typeLibraries"}) {
+    if (record.contains(table) && !record[table].is_object()) return std::nullopt;
+  }
   return record;
 }
 
@@ -69,7 +77,7 @@ const std::vector<PublicClass>& PublicClasses() {
 }
 
 std::string RegistryFile() {
-  if (!HostRegistryFile().empty()) return HostRegistryFile();
+  if (const std::shared_ptr<const std::string> path = HostRegistryFile().Get(); path && !path->empty()) return *path;
   if (const char* path = std::getenv("VEMO_REGISTRY_FILE"); path && *path) return path;
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
     return std::string(config) + "/vemosupport/registry.json";
@@ -78,7 +86,7 @@ std::string RegistryFile() {
   return std::string(home && *home ? home : ".") + "/.config/vemosupport/registry.json";
 }
 
-void SetRegistryFile(std::string path) { HostRegistryFile() = std::move(path); }
+void SetRegistryFile(std::string path) { HostRegistryFile().Set(std::make_shared<const std::string>(std::move(path))); }
 
 bool RegisterClasses(const std::string& libraryPath) {
   const std::string path = RegistryFile();

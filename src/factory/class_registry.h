@@ -18,11 +18,8 @@ inline constexpr const char* kFactoryClsid = "{6A698CBF-F801-4C05-9753-9E0220666
 
 const std::vector<PublicClass>& PublicClasses();
 
-// The registration record: a JSON file that lists registered classes by programmatic
-// identifier. The host may name it; otherwise VEMO_REGISTRY_FILE, otherwise
-// $XDG_CONFIG_HOME/vemosupport/registry.json (~/.config when unset).
-std::string RegistryFile();
-void SetRegistryFile(std::string path);  // empty restores the usual location
+// The registration record is a JSON file that lists registered classes by programmatic
+// identifier; RegistryFile() (vemosupport/host.h) names it.
 
 // Adds (or replaces) this library's classes in the record, keeping other entries; the
 // record names `libraryPath` as the library that serves them. False when the record

@@ -1,13 +1,15 @@
-#include "factory/entry_points.h"
+#include "vemosupport/entry_points.h"
 
 #include <dlfcn.h>
 
 #include <climits>
+#include <new>
+#include <string_view>
 #include <cstdlib>
 
-#include "factory/cFactory.h"
+#include "vemosupport/cFactory.h"
 #include "factory/class_registry.h"
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo {
 
@@ -63,26 +65,40 @@ std::shared_ptr<Object> CreateObject(const std::string& progId) {
 
 extern "C" {
 
-std::int32_t DllGetClassObject(const char* clsid, void** classObject) {
+// Nothing may leave these functions as an exception: a C caller cannot catch it.
+
+std::int32_t DllGetClassObject(const char* clsid, void** classObject) noexcept {
   if (classObject == nullptr) return vemo::status::kPointer;
   *classObject = nullptr;
   if (clsid == nullptr) return vemo::status::kClassNotAvailable;
-  const std::string id(clsid);
+  const std::string_view id(clsid);
   if (id != vemo::kFactoryClsid && id != vemo::kFactoryProgId) return vemo::status::kClassNotAvailable;
-  *classObject = static_cast<vemo::IClassFactory*>(new vemo::FactoryClassObject);
+  auto* factory = new (std::nothrow) vemo::FactoryClassObject;
+  if (factory == nullptr) return vemo::status::kOutOfMemory;
+  *classObject = static_cast<vemo::IClassFactory*>(factory);
   return vemo::status::kOk;
 }
 
-std::int32_t DllCanUnloadNow() { return vemo::Object::LiveCount() == 0 ? vemo::status::kOk : vemo::status::kFalse; }
-
-std::int32_t DllRegisterServer() {
-  const std::string library = vemo::ThisLibraryPath();
-  if (library.empty() || !vemo::RegisterClasses(library)) return vemo::status::kRegisterFailed;
-  return vemo::status::kOk;
+std::int32_t DllCanUnloadNow() noexcept {
+  return vemo::Object::LiveCount() == 0 ? vemo::status::kOk : vemo::status::kFalse;
 }
 
-std::int32_t DllUnregisterServer() {
-  return vemo::UnregisterClasses() ? vemo::status::kOk : vemo::status::kRegisterFailed;
+std::int32_t DllRegisterServer() noexcept {
+  try {
+    const std::string library = vemo::ThisLibraryPath();
+    if (library.empty() || !vemo::RegisterClasses(library)) return vemo::status::kRegisterFailed;
+    return vemo::status::kOk;
+  } catch (...) {
+    return vemo::status::kUnexpected;
+  }
+}
+
+std::int32_t DllUnregisterServer() noexcept {
+  try {
+    return vemo::UnregisterClasses() ? vemo::status::kOk : vemo::status::kRegisterFailed;
+  } catch (...) {
+    return vemo::status::kUnexpected;
+  }
 }
 
 }  // extern "C"

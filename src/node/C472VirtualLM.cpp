@@ -1,6 +1,6 @@
 #include "node/C472VirtualLM.h"
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "support/lm_object_types.h"
 
 namespace vemo {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "interfaces/I709ConfigurationProperties.h"
-#include "interfaces/I709LMObject.h"
-#include "interfaces/I709NetworkVariables.h"
+#include "vemosupport/I709ConfigurationProperties.h"
+#include "vemosupport/I709LMObject.h"
+#include "vemosupport/I709NetworkVariables.h"
 #include "platform/keyed_collection.h"
 #include "points/C472VirtualCP.h"
 #include "points/C472VirtualNV.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "interfaces/I709LMObjects.h"
+#include "vemosupport/I709LMObjects.h"
 #include "node/C472VirtualLM.h"
 #include "platform/keyed_collection.h"
 

@@ -1,7 +1,7 @@
 #include "node/C472VirtualNode.h"
 
 #include "node/C472VirtualLMCol.h"
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -100,7 +100,7 @@ void C472VirtualNode::Refresh() {
   // The reader is an outside component: whatever it answers or raises, Refresh goes on
   // and the populated flag stays as it was.
   try {
-    services::ThreadKivReader().ReadKiv(m_sConfigFile, m_oProgIDInfo->ProgramID(), m_oConfigData->Bytes());
+    m_oConfigData->ReadFile(*services::ThreadKivReader(), m_sConfigFile, m_oProgIDInfo->ProgramID());
   } catch (const std::exception&) {
   }
 }

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "interfaces/I709Node.h"
-#include "interfaces/ICorvelNodeOffline.h"
-#include "interfaces/IVemoProgIDInfo.h"
-#include "interfaces/_C472VirtualNode.h"
-#include "interfaces/IC472VirtualObj.h"
+#include "vemosupport/I709Node.h"
+#include "vemosupport/ICorvelNodeOffline.h"
+#include "vemosupport/IVemoProgIDInfo.h"
+#include "vemosupport/_C472VirtualNode.h"
+#include "vemosupport/IC472VirtualObj.h"
 #include "platform/xml_dom.h"
 #include "points/ConfigDataBlock.h"
 
@@ -69,6 +69,20 @@ class C472VirtualNode : public _C472VirtualNode,
 
  private:
   const IVemoProgIDInfo& Record() const;
+
+  // What population changes, so that a failed call can be undone.
+  struct PopulationState {
+    std::shared_ptr<C472VirtualLMCol> lmObjects;
+    std::shared_ptr<C472VirtualCPCol> cps;
+    std::shared_ptr<C472VirtualNVCol> nvs;
+    ConfigDataBlock block;
+    std::int32_t nextOffset;
+    bool populated;
+    std::string configFile;
+  };
+  PopulationState SaveState() const;
+  void RestoreState(const PopulationState& state);
+  bool Populate(const std::string& sKivName);
   // Population steps.
   void BuildLMObjects();
   void LoadCPs(const platform::XmlNode& oDevice);

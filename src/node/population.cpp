@@ -25,6 +25,33 @@ std::vector<platform::XmlNode> MemberElements(const platform::XmlNode& section, 
 }  // namespace
 
 bool C472VirtualNode::PopulateDevice(const std::string& sKivName) {
+  // A failure that reaches the caller (a host's message box or reader that throws, a
+  // block past 32 bits) leaves the node exactly as it was, so a later call starts over.
+  const PopulationState before = SaveState();
+  try {
+    return Populate(sKivName);
+  } catch (...) {
+    RestoreState(before);
+    throw;
+  }
+}
+
+C472VirtualNode::PopulationState C472VirtualNode::SaveState() const {
+  return PopulationState{m_oLMObjects, m_oCPs, m_oNVs, *m_oConfigData, m_lNextOffset, m_bPopulated, m_sConfigFile};
+}
+
+void C472VirtualNode::RestoreState(const PopulationState& state) {
+  m_oLMObjects = state.lmObjects;
+  m_oCPs = state.cps;
+  m_oNVs = state.nvs;
+  *m_oConfigData = state.block;
+  m_lNextOffset = state.nextOffset;
+  m_bPopulated = state.populated;
+  m_sConfigFile = state.configFile;
+  m_colPending.clear();
+}
+
+bool C472VirtualNode::Populate(const std::string& sKivName) {
   // Objects, CPs and NVs are built at most once; a later call only rereads the
   // configuration file.
   if (!m_oLMObjects && m_oProgIDInfo && platform::FileExists(m_oProgIDInfo->XMLFilename())) {
@@ -49,7 +76,7 @@ bool C472VirtualNode::PopulateDevice(const std::string& sKivName) {
     }
   }
   if (m_bPopulated && !sKivName.empty()) {
-    m_bPopulated = services::ThreadKivReader().ReadKiv(sKivName, Record().ProgramID(), m_oConfigData->Bytes());
+    m_bPopulated = m_oConfigData->ReadFile(*services::ThreadKivReader(), sKivName, Record().ProgramID());
     m_sConfigFile = sKivName;
   }
   return m_bPopulated;

@@ -1,4 +1,4 @@
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo {
 

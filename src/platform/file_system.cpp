@@ -1,10 +1,16 @@
 #include "platform/file_system.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo::platform {
 
@@ -36,6 +42,46 @@ std::vector<FileEntry> ListFiles(const std::string& folder) {
   if (error) throw AutomationError(err::kPathNotFound, "GetFolder", error.message());
   std::sort(files.begin(), files.end(), [](const FileEntry& a, const FileEntry& b) { return a.name < b.name; });
   return files;
+}
+
+int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem) {
+  // Non-blocking, so that opening a pipe does not wait for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    problem = std::string("The file cannot be opened: ") + std::strerror(errno);
+    return -1;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) {
+    problem = std::string("The file cannot be read: ") + std::strerror(errno);
+  } else if (!S_ISREG(info.st_mode)) {
+    // A folder, a pipe or a device: nothing to read, and a pipe could block forever.
+    problem = "The file cannot be read: it is not a regular file.";
+  } else if (info.st_size > maxBytes) {
+    problem = "The file is too large to load.";
+  } else {
+    return fd;
+  }
+  ::close(fd);
+  return -1;
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes) {
+  std::string problem;
+  const int fd = OpenRegularFile(path, maxBytes, problem);
+  if (fd < 0) return std::nullopt;
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0 || static_cast<std::int64_t>(content.size()) + got > maxBytes) {
+      ::close(fd);
+      if (got == 0) return content;
+      return std::nullopt;
+    }
+    content.append(buffer, static_cast<std::size_t>(got));
+  }
 }
 
 std::string GetExtensionName(const std::string& fileName) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,15 @@ struct FileEntry {
 // The regular files of a folder, sorted by name; sub-folders are not listed. `folder`
 // ends with "/". A folder that cannot be listed raises error 76.
 std::vector<FileEntry> ListFiles(const std::string& folder);
+
+// Opens a regular file of at most `maxBytes` bytes for reading, without waiting: a pipe,
+// a folder or a device is refused at once. -1 with `problem` set (a sentence for the
+// user) when the file cannot be used; the caller closes the descriptor.
+int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem);
+
+// The whole content of such a file; nothing when it cannot be opened or read, or
+// turns out larger than `maxBytes` while it is read.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes);
 
 // The text after the last dot of a file name, or empty when it has none.
 std::string GetExtensionName(const std::string& fileName);

@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/automation_error.h"
-#include "platform/enumerator.h"
-#include "platform/variant.h"
+#include "vemosupport/automation_error.h"
+#include "vemosupport/enumerator.h"
+#include "vemosupport/variant.h"
 
 namespace vemo {
 

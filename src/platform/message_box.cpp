@@ -1,34 +1,63 @@
 #include "platform/message_box.h"
 
-#include <iostream>
+#include <cstdio>
 #include <sstream>
 
-namespace vemo::platform {
+#include "platform/hook.h"
+
+namespace vemo {
 
 namespace {
 
-MessageBoxHandler& Handler() {
-  static MessageBoxHandler handler;
+platform::Hook<MessageBoxHandler>& Handler() {
+  static platform::Hook<MessageBoxHandler> handler;
   return handler;
 }
 
-int WriteToStandardError(const std::string& text, const std::string& title, int /*style*/) {
+int WriteToStandardError(const std::string& text, const std::string& title) {
   std::ostringstream block;
-  block << "+-- " << title << " --\n";
+  block << "+-- " << platform::PrintableText(title) << " --\n";
   std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) block << "| " << line << "\n";
+  for (std::string line; std::getline(lines, line);) block << "| " << platform::PrintableText(line) << "\n";
   block << "+--\n";
-  std::cerr << block.str() << std::flush;
+  const std::string framed = block.str();
+  std::fwrite(framed.data(), 1, framed.size(), stderr);
+  std::fflush(stderr);
   return kMbResultOk;
 }
 
 }  // namespace
 
-int MessageBox(const std::string& text, const std::string& title, int style) {
-  const MessageBoxHandler& handler = Handler();
-  return handler ? handler(text, title, style) : WriteToStandardError(text, title, style);
+void SetMessageBoxHandler(MessageBoxHandler handler) {
+  Handler().Set(handler ? std::make_shared<const MessageBoxHandler>(std::move(handler)) : nullptr);
 }
 
-void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }
+namespace platform {
 
-}  // namespace vemo::platform
+std::string PrintableText(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto u = static_cast<unsigned char>(text[i]);
+    if ((u < 0x20 && u != '\t') || u == 0x7F) {
+      shown += '?';
+    } else if (u == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      // A C1 control such as CSI, written in UTF-8.
+      shown += '?';
+      ++i;
+    } else {
+      shown += text[i];
+    }
+  }
+  return shown;
+}
+
+int MessageBox(const std::string& text, const std::string& title, int style) {
+  const std::shared_ptr<const MessageBoxHandler> handler = Handler().Get();
+  return handler ? (*handler)(text, title, style) : WriteToStandardError(text, title);
+}
+
+}  // namespace platform
+
+}  // namespace vemo

@@ -7,7 +7,7 @@
 #include <limits>
 #include <locale.h>
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo {
 

@@ -1,4 +1,4 @@
-#include "platform/object.h"
+#include "vemosupport/object.h"
 
 #include <atomic>
 

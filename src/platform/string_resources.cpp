@@ -1,6 +1,6 @@
 #include "platform/string_resources.h"
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo::platform {
 

@@ -1,8 +1,8 @@
-#include "platform/variant.h"
+#include "vemosupport/variant.h"
 
 #include <cmath>
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
 
 namespace vemo {

@@ -1,5 +1,7 @@
 #include "platform/xml_dom.h"
 
+#include "platform/file_system.h"
+
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -39,7 +41,7 @@ struct ParsedDocument {
 namespace {
 
 // Files larger than this are refused rather than read into memory.
-constexpr long kMaxFileBytes = 256L * 1024 * 1024;
+constexpr std::int64_t kMaxFileBytes = 256L * 1024 * 1024;
 constexpr std::int32_t kUnreadableFileCode = XML_IO_LOAD_ERROR;
 
 xmlNodePtr Raw(void* node) { return static_cast<xmlNodePtr>(node); }
@@ -176,30 +178,6 @@ std::string SourceLine(const std::string& path, int line) {
   return ValidUtf8(text);
 }
 
-// Opens a file to parse; -1 with `problem` set when it cannot be, or is not a file of
-// a size worth reading.
-int OpenForParsing(const std::string& path, std::string& problem) {
-  // Non-blocking, so that opening a pipe does not wait for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    problem = std::string("The file cannot be opened: ") + std::strerror(errno);
-    return -1;
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) {
-    problem = std::string("The file cannot be read: ") + std::strerror(errno);
-  } else if (!S_ISREG(info.st_mode)) {
-    // A folder, a pipe or a device: nothing to parse, and a pipe could block forever.
-    problem = "The file cannot be read: it is not a regular file.";
-  } else if (info.st_size > kMaxFileBytes) {
-    problem = "The file is too large to load.";
-  } else {
-    return fd;
-  }
-  ::close(fd);
-  return -1;
-}
-
 }  // namespace
 
 // --- XmlDocument ----------------------------------------------------------------------
@@ -211,7 +189,7 @@ bool XmlDocument::load(const std::string& path) {
   readyState_ = kReadyStateComplete;
 
   std::string problem;
-  const int fd = OpenForParsing(path, problem);
+  const int fd = OpenRegularFile(path, kMaxFileBytes, problem);
   if (fd < 0) {
     parseError_.errorCode = kUnreadableFileCode;
     parseError_.reason = problem;

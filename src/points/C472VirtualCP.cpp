@@ -1,6 +1,6 @@
 #include "points/C472VirtualCP.h"
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
 #include "points/ConfigDataBlock.h"
 #include "platform/text.h"

@@ -4,15 +4,16 @@
 #include <memory>
 #include <string>
 
-#include "interfaces/I709ConfigurationProperty.h"
-#include "interfaces/IC472VirtualObj.h"
+#include "vemosupport/I709ConfigurationProperty.h"
+#include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/IC472VirtualObj.h"
 #include "points/ConfigDataBlock.h"
 
 namespace vemo {
 
 // One configuration property of a virtual node, built from a "CP" catalogue element.
 // Its value is always a slice of the node's configuration data block.
-class C472VirtualCP : public I709ConfigurationProperty, public IC472VirtualObj {
+class C472VirtualCP : public I709ConfigurationProperty, public IC472VirtualObj, public IC472VirtualCP {
  public:
   // I709ConfigurationProperty
   std::int16_t ElementCount() const override { return 1; }
@@ -31,9 +32,11 @@ class C472VirtualCP : public I709ConfigurationProperty, public IC472VirtualObj {
   void LMObjectID(std::int32_t lID) override { m_lLMObjectID = lID; }
   std::string SelectData() const override { return m_sSelectData; }
 
+  // IC472VirtualCP
+  std::int32_t Key() const override { return m_lKey; }
+  std::int32_t Index() const override { return m_lIndex; }
+
   // Component-internal members.
-  std::int32_t Index() const { return m_lIndex; }
-  std::int32_t Key() const { return m_lKey; }
   std::int16_t AppliesTo() const { return m_nAppliesTo; }
   // Fills the CP from its definition record "key|applies-to|flag-type|select"; a
   // missing or unreadable field leaves its default. Never fails.

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "interfaces/I709ConfigurationProperties.h"
+#include "vemosupport/I709ConfigurationProperties.h"
 #include "platform/keyed_collection.h"
 #include "platform/xml_dom.h"
 #include "points/C472VirtualCP.h"

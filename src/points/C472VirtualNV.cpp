@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 #include "points/ConfigDataBlock.h"
@@ -89,7 +89,7 @@ void C472VirtualNV::ReportSelfDocError(std::uint16_t messageId) const {
   std::string text = GetResString(messageId);
   text = ReplaceNumParam(text, Variant(m_nIndex));
   text = ReplaceStrParam(text, m_sName);
-  platform::MessageBox(text, GetResString(res::kXmlParsingErrorTitle), platform::kMbIconStop);
+  platform::MessageBox(text, GetResString(res::kXmlParsingErrorTitle), kMbIconStop);
 }
 
 void C472VirtualNV::BindStorage(const std::shared_ptr<ConfigDataBlock>& block, std::int32_t& lOffset) {

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "interfaces/I709NetworkVariable.h"
-#include "interfaces/IC472VirtualObj.h"
-#include "platform/byte_array.h"
+#include "vemosupport/I709NetworkVariable.h"
+#include "vemosupport/IC472VirtualObj.h"
+#include "vemosupport/byte_array.h"
 #include "platform/xml_dom.h"
 #include "points/ConfigDataBlock.h"
 

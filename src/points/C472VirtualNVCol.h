@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "interfaces/I709NetworkVariables.h"
+#include "vemosupport/I709NetworkVariables.h"
 #include "platform/keyed_collection.h"
 #include "platform/xml_dom.h"
 #include "points/C472VirtualNV.h"

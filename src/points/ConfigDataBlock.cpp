@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
 
 namespace vemo {
@@ -30,6 +30,13 @@ void ConfigDataBlock::Allocate(std::int32_t dataSize) {
   m_lDataSize = dataSize;
   m_abConfigData.lowerBound = 0;
   m_abConfigData.bytes.assign(static_cast<std::size_t>(dataSize) + 1, 0);
+}
+
+bool ConfigDataBlock::ReadFile(IKivReader& reader, const std::string& path, const std::string& programId) {
+  std::vector<std::uint8_t> scratch = m_abConfigData.bytes;
+  if (!reader.ReadKiv(path, programId, std::span<std::uint8_t>(scratch))) return false;
+  m_abConfigData.bytes = std::move(scratch);
+  return true;
 }
 
 ByteArray ConfigDataBlock::Read(std::int32_t lOffset, std::int16_t nLength) const {

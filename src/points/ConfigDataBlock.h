@@ -3,7 +3,10 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/byte_array.h"
+#include <string>
+
+#include "vemosupport/byte_array.h"
+#include "vemosupport/host.h"
 
 namespace vemo {
 
@@ -15,10 +18,15 @@ class ConfigDataBlock {
  public:
   // Bytes of configuration data; the array holds one spare byte beyond them.
   std::int32_t DataSize() const { return m_lDataSize; }
-  ByteArray& Bytes() { return m_abConfigData; }
+  const ByteArray& Bytes() const { return m_abConfigData; }
 
   // Sets the data size and allocates the array anew with indices 0..dataSize, all zero.
   void Allocate(std::int32_t dataSize);
+
+  // Lets the configuration-file reader fill the block. The reader writes into a view of
+  // a copy of fixed size, which replaces the block's bytes only when it answers true;
+  // an exception it throws leaves the block as it was.
+  bool ReadFile(IKivReader& reader, const std::string& path, const std::string& programId);
 
   // `nLength` bytes from `lOffset`, indexed from 0. Error 5 when the slice ends beyond
   // the data, 9 when the length is below 1 or the offset is outside the array.

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/enumerator.h"
-#include "platform/variant.h"
+#include "vemosupport/enumerator.h"
+#include "vemosupport/variant.h"
 #include "progid/item_list.h"
 
 namespace vemo {

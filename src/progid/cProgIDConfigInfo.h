@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interfaces/IVemoProgIDConfigInfo.h"
+#include "vemosupport/IVemoProgIDConfigInfo.h"
 #include "platform/xml_dom.h"
 #include "progid/ProgIDRecord.h"
 

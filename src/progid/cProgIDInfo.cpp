@@ -1,6 +1,6 @@
 #include "progid/cProgIDInfo.h"
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
 #include "platform/text.h"
 

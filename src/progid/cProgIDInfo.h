@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "interfaces/IVemoProgIDInfo.h"
+#include "vemosupport/IVemoProgIDInfo.h"
 #include "platform/xml_dom.h"
 #include "progid/ProgIDRecord.h"
 

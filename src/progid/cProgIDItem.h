@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "interfaces/IVemoProgIDItem.h"
+#include "vemosupport/IVemoProgIDItem.h"
 
 namespace vemo {
 

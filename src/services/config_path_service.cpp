@@ -2,18 +2,25 @@
 
 #include <cstdlib>
 
-#include "platform/automation_error.h"
+#include "platform/hook.h"
+#include "vemosupport/automation_error.h"
 
-namespace vemo::services {
+namespace vemo {
 
 namespace {
 
-ConfigPathServiceFactory& Factory() {
-  static ConfigPathServiceFactory factory;
+platform::Hook<ConfigPathServiceFactory>& Factory() {
+  static platform::Hook<ConfigPathServiceFactory> factory;
   return factory;
 }
 
 }  // namespace
+
+void SetConfigPathServiceFactory(ConfigPathServiceFactory factory) {
+  Factory().Set(factory ? std::make_shared<const ConfigPathServiceFactory>(std::move(factory)) : nullptr);
+}
+
+namespace services {
 
 Variant EnvironmentConfigPathService::GetConfigPath(std::int32_t selector) {
   if (selector != 1) return Variant(std::string());
@@ -22,13 +29,13 @@ Variant EnvironmentConfigPathService::GetConfigPath(std::int32_t selector) {
 }
 
 std::unique_ptr<IConfigPathService> CreateConfigPathService() {
-  const ConfigPathServiceFactory& factory = Factory();
+  const std::shared_ptr<const ConfigPathServiceFactory> factory = Factory().Get();
   if (!factory) return std::make_unique<EnvironmentConfigPathService>();
-  std::unique_ptr<IConfigPathService> service = factory();
+  std::unique_ptr<IConfigPathService> service = (*factory)();
   if (!service) throw AutomationError(err::kObjectNotSet, "ConfigPathService");
   return service;
 }
 
-void SetConfigPathServiceFactory(ConfigPathServiceFactory factory) { Factory() = std::move(factory); }
+}  // namespace services
 
-}  // namespace vemo::services
+}  // namespace vemo

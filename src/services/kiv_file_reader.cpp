@@ -1,16 +1,19 @@
 #include "services/kiv_file_reader.h"
 
-#include <fstream>
+#include <algorithm>
+
 #include <optional>
 #include <sstream>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace vemo::services {
 
 namespace {
 
-constexpr std::uintmax_t kMaxFileBytes = 16u * 1024 * 1024;
+constexpr std::int64_t kMaxFileBytes = 16u * 1024 * 1024;
 constexpr std::string_view kHeader = "vemo-kiv 1";
 constexpr std::string_view kProgramIdKeyword = "program-id ";
 
@@ -45,26 +48,13 @@ bool AppendHexBytes(std::string_view line, std::vector<std::uint8_t>& data) {
   return true;
 }
 
-std::optional<std::string> ReadSmallFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream content;
-  char buffer[65536];
-  std::uintmax_t total = 0;
-  while (file.read(buffer, sizeof buffer) || file.gcount() > 0) {
-    total += static_cast<std::uintmax_t>(file.gcount());
-    if (total > kMaxFileBytes) return std::nullopt;
-    content.write(buffer, file.gcount());
-  }
-  if (file.bad()) return std::nullopt;
-  return content.str();
-}
-
 }  // namespace
 
-bool KivFileReader::ReadKiv(const std::string& path, const std::string& programId, ByteArray& block) {
-  const std::optional<std::string> content = ReadSmallFile(path);
+bool KivFileReader::ReadKiv(const std::string& path, const std::string& programId, std::span<std::uint8_t> block) {
+  std::optional<std::string> content = platform::ReadRegularFile(path, kMaxFileBytes);
   if (!content) return false;
+  // Editors may save the file with a UTF-8 byte-order mark.
+  if (content->starts_with("\xEF\xBB\xBF")) content->erase(0, 3);
 
   enum class Expect { Header, ProgramId, Data } expect = Expect::Header;
   std::vector<std::uint8_t> data;
@@ -86,15 +76,15 @@ bool KivFileReader::ReadKiv(const std::string& path, const std::string& programI
         break;
       case Expect::Data:
         if (!AppendHexBytes(line, data)) return false;
-        if (data.size() > block.bytes.size()) return false;
+        if (data.size() > block.size()) return false;
         break;
     }
   }
   if (expect != Expect::Data) return false;
   // The data covers the whole block; the spare byte at its end may be left out. Fewer
   // bytes mean a truncated file.
-  if (data.size() + 1 < block.bytes.size()) return false;
-  std::copy(data.begin(), data.end(), block.bytes.begin());
+  if (data.size() + 1 < block.size()) return false;
+  std::copy(data.begin(), data.end(), block.begin());
   return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services/kiv_reader.h"
+#include "vemosupport/host.h"
 
 namespace vemo::services {
 
@@ -14,13 +14,14 @@ namespace vemo::services {
 //
 // The header line names the format and its version, the next line the 16-character
 // program ID; every further line holds data bytes, copied to the block from offset 0.
-// The data covers the whole block, whose last (spare) byte may be left out. A file that
-// is unreadable, larger than 16 MiB, not in the format, of another program ID, with
+// A UTF-8 byte-order mark in front of the header is allowed. The data covers the whole
+// block, whose last (spare) byte may be left out. A file that is unreadable, not a
+// regular file, larger than 16 MiB, not in the format, of another program ID, with
 // malformed hexadecimal, or with fewer or more bytes than the block leaves the block
 // unchanged and answers false.
 class KivFileReader : public IKivReader {
  public:
-  bool ReadKiv(const std::string& path, const std::string& programId, ByteArray& block) override;
+  bool ReadKiv(const std::string& path, const std::string& programId, std::span<std::uint8_t> block) override;
 };
 
 }  // namespace vemo::services

@@ -1,40 +1,57 @@
 #include "services/kiv_reader.h"
 
-#include <atomic>
-
-#include "platform/automation_error.h"
+#include "platform/hook.h"
 #include "services/kiv_file_reader.h"
+#include "vemosupport/automation_error.h"
 
-namespace vemo::services {
+namespace vemo {
 
 namespace {
 
-KivReaderFactory& Factory() {
-  static KivReaderFactory factory;
+// The host's factory together with a generation number that every change bumps, so each
+// thread notices that its reader is stale.
+struct ReaderFactory {
+  KivReaderFactory make;
+  unsigned generation = 0;
+};
+
+platform::Hook<ReaderFactory>& Factory() {
+  static platform::Hook<ReaderFactory> factory;
   return factory;
 }
 
-// Bumped by every SetKivReaderFactory, so each thread notices that its reader is stale.
-std::atomic<unsigned> g_generation{0};
+std::mutex g_setMutex;
+unsigned g_generation = 0;
 
 }  // namespace
 
-IKivReader& ThreadKivReader() {
-  thread_local std::unique_ptr<IKivReader> reader;
+void SetKivReaderFactory(KivReaderFactory factory) {
+  // Serialised so that generations only grow; the hook itself is read without it.
+  std::lock_guard<std::mutex> lock(g_setMutex);
+  Factory().Set(std::make_shared<const ReaderFactory>(ReaderFactory{std::move(factory), ++g_generation}));
+}
+
+namespace services {
+
+std::shared_ptr<IKivReader> ThreadKivReader() {
+  thread_local std::shared_ptr<IKivReader> reader;
   thread_local unsigned generation = 0;
-  const unsigned current = g_generation.load();
+  const std::shared_ptr<const ReaderFactory> factory = Factory().Get();
+  const unsigned current = factory ? factory->generation : 0;
   if (!reader || generation != current) {
-    const KivReaderFactory& factory = Factory();
-    reader = factory ? factory() : std::make_unique<KivFileReader>();
-    if (!reader) throw AutomationError(err::kObjectNotSet, "KivReader");
+    std::shared_ptr<IKivReader> made;
+    if (factory && factory->make) {
+      made = factory->make();
+    } else {
+      made = std::make_shared<KivFileReader>();
+    }
+    if (!made) throw AutomationError(err::kObjectNotSet, "KivReader");
+    reader = std::move(made);
     generation = current;
   }
-  return *reader;
+  return reader;
 }
 
-void SetKivReaderFactory(KivReaderFactory factory) {
-  Factory() = std::move(factory);
-  ++g_generation;
-}
+}  // namespace services
 
-}  // namespace vemo::services
+}  // namespace vemo

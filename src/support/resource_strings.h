@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/variant.h"
+#include "vemosupport/variant.h"
 
 namespace vemo {
 

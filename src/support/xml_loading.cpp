@@ -24,7 +24,7 @@ void ReportParseError(const std::string& sXMLFile, const platform::XmlParseError
   text = ReplaceNumParam(text, Variant(error.linepos));
   text = ReplaceStrParam(text, error.srcText);
   text = ReplaceStrParam(text, error.reason);
-  platform::MessageBox(text, GetResString(res::kXmlParsingErrorTitle), platform::kMbIconExclamation);
+  platform::MessageBox(text, GetResString(res::kXmlParsingErrorTitle), kMbIconExclamation);
 }
 
 platform::XmlNode CatalogueRoot(const platform::XmlDocument& document) {

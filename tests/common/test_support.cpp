@@ -5,9 +5,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "factory/default_catalog_folder.h"
-#include "platform/message_box.h"
-#include "services/config_path_service.h"
+#include "vemosupport/host.h"
 
 namespace vemo::test {
 
@@ -42,20 +40,20 @@ std::string TempDir::Mkdir(const std::string& name) const {
 }
 
 MessageBoxRecorder::MessageBoxRecorder() : boxes_(std::make_shared<std::vector<RecordedBox>>()) {
-  platform::SetMessageBoxHandler([boxes = boxes_](const std::string& text, const std::string& title, int style) {
+  SetMessageBoxHandler([boxes = boxes_](const std::string& text, const std::string& title, int style) {
     boxes->push_back({text, title, style});
-    return platform::kMbResultOk;
+    return kMbResultOk;
   });
 }
 
-MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHandler(nullptr); }
+MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHandler(nullptr); }
 
 ScopedDefaultFolder::ScopedDefaultFolder(const std::string& folder) { SetDefaultCatalogFolder(folder); }
 ScopedDefaultFolder::~ScopedDefaultFolder() { ResetDefaultCatalogFolder(); }
 
 namespace {
 
-class FixedPathService : public services::IConfigPathService {
+class FixedPathService : public IConfigPathService {
  public:
   FixedPathService(std::shared_ptr<int> calls, std::shared_ptr<std::string> path)
       : calls_(std::move(calls)), path_(std::move(path)) {}
@@ -73,11 +71,11 @@ class FixedPathService : public services::IConfigPathService {
 
 ScopedConfigPathService::ScopedConfigPathService(std::string path)
     : calls_(std::make_shared<int>(0)), path_(std::make_shared<std::string>(std::move(path))) {
-  services::SetConfigPathServiceFactory(
+  SetConfigPathServiceFactory(
       [calls = calls_, path = path_] { return std::make_unique<FixedPathService>(calls, path); });
 }
 
-ScopedConfigPathService::~ScopedConfigPathService() { services::SetConfigPathServiceFactory(nullptr); }
+ScopedConfigPathService::~ScopedConfigPathService() { SetConfigPathServiceFactory(nullptr); }
 
 std::string Catalogue(const std::string& devices) {
   return "<?xml version=\"1.0\"?>\n<C5Devices>\n" + devices + "</C5Devices>\n";

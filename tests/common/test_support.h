@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/automation_error.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo::test {
 

@@ -1,8 +1,8 @@
 #include <string>
 
 #include "common/test_support.h"
-#include "factory/cFactory.h"
-#include "interfaces/I709Node.h"
+#include "vemosupport/cFactory.h"
+#include "vemosupport/I709Node.h"
 
 namespace vemo {
 namespace {

@@ -3,7 +3,7 @@
 #include <tuple>
 
 #include "common/test_support.h"
-#include "factory/cFactory.h"
+#include "factory/folder_resolution.h"
 #include "services/config_path_service.h"
 
 namespace vemo {
@@ -17,7 +17,7 @@ class ResolveXMLFolderTest : public ::testing::Test {
   const std::string default_ = dir_.Mkdir("default");
   const std::string missing_ = dir_.path() + "/missing";
   test::ScopedDefaultFolder defaults_{default_};
-  cFactory factory_;
+  std::string remembered_;  // the factory's folder
 };
 
 TEST_F(ResolveXMLFolderTest, CallerThenServiceThenDefaultFolder) {
@@ -30,34 +30,35 @@ TEST_F(ResolveXMLFolderTest, CallerThenServiceThenDefaultFolder) {
   };
   for (const auto& [caller, servicePath, expected, calls] : cases) {
     test::ScopedConfigPathService service(servicePath);
-    EXPECT_EQ(cFactory().ResolveXMLFolder(caller), expected) << caller;
+    std::string remembered;
+    EXPECT_EQ(ResolveXMLFolder(remembered, caller), expected) << caller;
     EXPECT_EQ(service.calls(), calls) << caller;
   }
 }
 
 TEST_F(ResolveXMLFolderTest, FoundFolderIsRememberedUntilItIsDeletedAndNothingIsNot) {
   test::ScopedConfigPathService service(service_);
-  EXPECT_EQ(factory_.ResolveXMLFolder(missing_), service_ + "/");
+  EXPECT_EQ(ResolveXMLFolder(remembered_, missing_), service_ + "/");
   // A caller's own folder is used but not remembered.
-  EXPECT_EQ(factory_.ResolveXMLFolder(caller_), caller_ + "/");
-  EXPECT_EQ(factory_.ResolveXMLFolder(""), service_ + "/");
+  EXPECT_EQ(ResolveXMLFolder(remembered_, caller_), caller_ + "/");
+  EXPECT_EQ(ResolveXMLFolder(remembered_, ""), service_ + "/");
   EXPECT_EQ(service.calls(), 1);
 
   std::filesystem::remove_all(service_);
-  EXPECT_EQ(factory_.ResolveXMLFolder(missing_), default_ + "/");
+  EXPECT_EQ(ResolveXMLFolder(remembered_, missing_), default_ + "/");
   EXPECT_EQ(service.calls(), 2);
 
   std::filesystem::remove_all(default_);
-  EXPECT_EQ(factory_.ResolveXMLFolder(missing_), "");
-  EXPECT_EQ(factory_.ResolveXMLFolder(""), "");
+  EXPECT_EQ(ResolveXMLFolder(remembered_, missing_), "");
+  EXPECT_EQ(ResolveXMLFolder(remembered_, ""), "");
   EXPECT_EQ(service.calls(), 4);
 }
 
 TEST_F(ResolveXMLFolderTest, FailingServiceReachesTheCaller) {
   test::ScopedConfigPathService restore("");
-  services::SetConfigPathServiceFactory(
-      []() -> std::unique_ptr<services::IConfigPathService> { throw AutomationError(429, "Host", "no service"); });
-  test::ExpectAutomationError([&] { factory_.ResolveXMLFolder(missing_); }, 429, "Host", "no service");
+  SetConfigPathServiceFactory(
+      []() -> std::unique_ptr<IConfigPathService> { throw AutomationError(429, "Host", "no service"); });
+  test::ExpectAutomationError([&] { ResolveXMLFolder(remembered_, missing_); }, 429, "Host", "no service");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "factory/cFactory.h"
+#include "vemosupport/cFactory.h"
 #include "node/C472VirtualNode.h"
 
 namespace vemo {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "factory/cFactory.h"
-#include "interfaces/I709LMObject.h"
+#include "vemosupport/cFactory.h"
+#include "vemosupport/I709LMObject.h"
 #include "node/C472VirtualNode.h"
 #include "services/kiv_reader.h"
 
@@ -22,11 +22,11 @@ Variant ArrayOf(Bytes bytes) { return Variant(ByteArray{std::move(bytes), 0}); }
 
 // Logs the files it is asked to read and writes the number of reads so far to the first
 // byte of the block; refuses "bad.kiv" and any other program ID.
-struct Reader : services::IKivReader {
+struct Reader : IKivReader {
   explicit Reader(std::shared_ptr<std::vector<std::string>> log) : paths(std::move(log)) {}
-  bool ReadKiv(const std::string& path, const std::string& programId, ByteArray& block) override {
+  bool ReadKiv(const std::string& path, const std::string& programId, std::span<std::uint8_t> block) override {
     paths->push_back(path);
-    block.bytes.at(0) = static_cast<std::uint8_t>(paths->size());
+    block[0] = static_cast<std::uint8_t>(paths->size());
     return programId == kId && !path.ends_with("bad.kiv");
   }
   std::shared_ptr<std::vector<std::string>> paths;
@@ -48,8 +48,8 @@ const std::string kPoints = "<CPs>" + Cp("C2", 4, "20|0|0-1|0") + Cp("C1", 2, "1
 
 class PopulationTest : public ::testing::Test {
  protected:
-  PopulationTest() { services::SetKivReaderFactory([paths = paths_] { return std::make_unique<Reader>(paths); }); }
-  ~PopulationTest() override { services::SetKivReaderFactory(nullptr); }
+  PopulationTest() { SetKivReaderFactory([paths = paths_] { return std::make_unique<Reader>(paths); }); }
+  ~PopulationTest() override { SetKivReaderFactory(nullptr); }
 
   // (Re)writes the catalogue and makes a node from it.
   std::shared_ptr<C472VirtualNode> MakeNode(const std::string& points, const std::string& selfDoc = "&amp;3.4@0,3;x") {

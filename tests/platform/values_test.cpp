@@ -4,7 +4,7 @@
 
 #include "common/test_support.h"
 #include "platform/number_text.h"
-#include "platform/variant.h"
+#include "vemosupport/variant.h"
 
 namespace vemo {
 namespace {

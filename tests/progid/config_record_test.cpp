@@ -1,7 +1,7 @@
 #include <string>
 
 #include "common/test_support.h"
-#include "factory/cFactory.h"
+#include "vemosupport/cFactory.h"
 
 namespace vemo {
 namespace {

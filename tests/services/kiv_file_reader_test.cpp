@@ -16,15 +16,15 @@ const Bytes kUntouched{0xEE, 0xEE, 0xEE, 0xEE};
 
 TEST(KivFileReader, GoodFileFillsTheBlockFromTheStartAndOthersLeaveItUnchanged) {
   test::TempDir dir;
-  ByteArray block;
+  Bytes block;
   // Reads a file holding `content` into a four-byte block that starts as kUntouched.
   const auto read = [&](const std::string& content) {
-    block = ByteArray{kUntouched, 0};
+    block = kUntouched;
     return services::KivFileReader().ReadKiv(dir.Write("data.kiv", content), kId, block);
   };
   ASSERT_TRUE(read("# saved\r\n\r\n  vemo-kiv 1   # format\r\nprogram-id " + std::string(kId) +
                    "\r\n00 2a\t# first\r\n\r\nFf\r\n"));
-  EXPECT_EQ(block.bytes, (Bytes{0x00, 0x2A, 0xFF, 0xEE}));
+  EXPECT_EQ(block, (Bytes{0x00, 0x2A, 0xFF, 0xEE}));
 
   const std::pair<const char*, std::string> files[] = {
       {"wrong version", "vemo-kiv 2\nprogram-id " + std::string(kId) + "\n00\n"},
@@ -38,7 +38,7 @@ TEST(KivFileReader, GoodFileFillsTheBlockFromTheStartAndOthersLeaveItUnchanged) 
   };
   for (const auto& [name, content] : files) {
     EXPECT_FALSE(read(content)) << name;
-    EXPECT_EQ(block.bytes, kUntouched) << name;
+    EXPECT_EQ(block, kUntouched) << name;
   }
 }
 

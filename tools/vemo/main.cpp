@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "factory/cFactory.h"
-#include "node/C472VirtualNode.h"
-#include "platform/automation_error.h"
+#include "vemosupport/cFactory.h"
+#include "vemosupport/I709Node.h"
+#include "vemosupport/automation_error.h"
 #include "render.h"
 #include "snapshot.h"
 
@@ -34,9 +34,15 @@ void AddCommonOptions(CLI::App& command, Options& options, const char* idHelp) {
   command.add_flag("--json", options.json, "Print JSON instead of text");
 }
 
+// Text that is not UTF-8 (an ID or a path given as bytes) never stops the output: each
+// byte that does not belong to a valid sequence is written as U+FFFD.
+void Print(const nlohmann::ordered_json& json) {
+  std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+}
+
 int NotFound(const Options& options) {
   if (options.json) {
-    std::cout << nlohmann::ordered_json{{"found", false}, {"id", options.id}}.dump(2) << "\n";
+    Print(nlohmann::ordered_json{{"found", false}, {"id", options.id}});
   }
   std::cerr << "vemo: no catalogue entry for \"" << options.id << "\"\n";
   return kExitNotFound;
@@ -45,7 +51,7 @@ int NotFound(const Options& options) {
 template <class Snapshot>
 int Show(const Options& options, const Snapshot& snapshot) {
   if (options.json) {
-    std::cout << vemo::cli::ToJson(snapshot).dump(2) << "\n";
+    Print(vemo::cli::ToJson(snapshot));
   } else {
     vemo::cli::PrintText(std::cout, snapshot);
   }
@@ -68,14 +74,14 @@ int Node(const Options& options) {
   vemo::cFactory factory;
   const auto record = factory.CreateProgIDInfo(options.id, options.catalog);
   if (!record) return NotFound(options);
-  auto node = std::dynamic_pointer_cast<vemo::C472VirtualNode>(factory.CreateVirtualC472Node(record));
+  const auto node = factory.CreateVirtualC472Node(record);
   const bool populated = node->PopulateDevice(options.config);
-  return Show(options, vemo::cli::ReadNode(*node, populated));
+  return Show(options, vemo::cli::ReadNode(dynamic_cast<vemo::I709Node&>(*node), populated));
 }
 
 int Fail(const Options& options, const vemo::AutomationError& error) {
   const ErrorInfo info{error.number(), error.source(), error.description()};
-  if (options.json) std::cout << nlohmann::ordered_json{{"error", vemo::cli::ToJson(info)}}.dump(2) << "\n";
+  if (options.json) Print(nlohmann::ordered_json{{"error", vemo::cli::ToJson(info)}});
   std::cerr << "vemo: error " << info.number;
   if (!info.source.empty()) std::cerr << " in " << info.source;
   std::cerr << ": " << info.description << "\n";
@@ -112,5 +118,11 @@ int main(int argc, char** argv) {
     return Node(options);
   } catch (const vemo::AutomationError& error) {
     return Fail(options, error);
+  } catch (const std::bad_alloc&) {
+    std::cerr << "vemo: out of memory\n";
+    return kExitError;
+  } catch (const std::exception& error) {
+    std::cerr << "vemo: " << error.what() << "\n";
+    return kExitError;
   }
 }

@@ -2,13 +2,12 @@
 
 #include <memory>
 
-#include "interfaces/I709ConfigurationProperties.h"
-#include "interfaces/I709LMObject.h"
-#include "interfaces/I709NetworkVariables.h"
-#include "interfaces/IC472VirtualObj.h"
-#include "platform/automation_error.h"
-#include "points/C472VirtualCP.h"
-#include "points/C472VirtualNV.h"
+#include "vemosupport/I709ConfigurationProperties.h"
+#include "vemosupport/I709LMObject.h"
+#include "vemosupport/I709NetworkVariables.h"
+#include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/IC472VirtualObj.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo::cli {
 
@@ -88,13 +87,13 @@ ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record) {
   return info;
 }
 
-Node ReadNode(C472VirtualNode& node, bool populated) {
+Node ReadNode(I709Node& node, bool populated) {
   Node snapshot;
   snapshot.uniqueNodeNum = node.UniqueNodeNum();
   snapshot.programId = node.ProgramID();
   snapshot.selfDocumentation = node.SelfDocumentation();
   snapshot.comment = node.Comment();
-  snapshot.configurationFile = node.ConfigurationFile();
+  snapshot.configurationFile = dynamic_cast<ICorvelNodeOffline&>(node).ConfigurationFile();
   snapshot.populated = populated;
 
   for (std::int16_t i = 0; i < node.ObjectCount(); ++i) {
@@ -105,7 +104,7 @@ Node ReadNode(C472VirtualNode& node, bool populated) {
     if (!object) continue;
     LonMarkObject entry{object->Index(), object->LMObjectType(), object->Name(), object->Description(), {}, {}};
     if (const auto cps = object->ConfigurationProperties()) {
-      for (const auto& cp : Members<C472VirtualCP>(cps->NewEnum())) entry.cpKeys.push_back(cp->Key());
+      for (const auto& cp : Members<IC472VirtualCP>(cps->NewEnum())) entry.cpKeys.push_back(cp->Key());
     }
     if (const auto nvs = object->NetworkVariables()) {
       for (const auto& nv : Members<I709NetworkVariable>(nvs->NewEnum())) entry.nvIndexes.push_back(nv->Index());
@@ -114,16 +113,19 @@ Node ReadNode(C472VirtualNode& node, bool populated) {
   }
 
   if (const auto cps = node.ConfigurationProperties()) {
-    for (const auto& cp : Members<C472VirtualCP>(cps->NewEnum())) {
-      snapshot.configurationProperties.push_back({cp->Key(), cp->Name(), cp->ElementCount(), cp->ElementSize(),
-                                                  cp->CPType(), cp->StandardType(), cp->LMObjectID(),
-                                                  cp->SelectData(), ReadValue(*cp)});
+    for (const auto& cp : Members<I709ConfigurationProperty>(cps->NewEnum())) {
+      const auto& filed = dynamic_cast<const IC472VirtualCP&>(*cp);
+      const auto& link = dynamic_cast<const IC472VirtualObj&>(*cp);
+      snapshot.configurationProperties.push_back({filed.Key(), cp->Name(), cp->ElementCount(), cp->ElementSize(),
+                                                  cp->CPType(), cp->StandardType(), link.LMObjectID(),
+                                                  link.SelectData(), ReadValue(*cp)});
     }
   }
   if (const auto nvs = node.NetworkVariables()) {
-    for (const auto& nv : Members<C472VirtualNV>(nvs->NewEnum())) {
+    for (const auto& nv : Members<I709NetworkVariable>(nvs->NewEnum())) {
+      const auto& link = dynamic_cast<const IC472VirtualObj&>(*nv);
       snapshot.networkVariables.push_back({nv->Index(), nv->Length(), nv->NVType(), nv->Name(), nv->Comment(),
-                                           nv->SelectData(), nv->IsConfigurationVariable(), nv->LMObjectID(),
+                                           link.SelectData(), nv->IsConfigurationVariable(), link.LMObjectID(),
                                            ReadValue(*nv)});
     }
   }

@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "interfaces/IVemoProgIDConfigInfo.h"
-#include "interfaces/IVemoProgIDInfo.h"
-#include "node/C472VirtualNode.h"
+#include "vemosupport/IVemoProgIDConfigInfo.h"
+#include "vemosupport/IVemoProgIDInfo.h"
+#include "vemosupport/I709Node.h"
+#include "vemosupport/ICorvelNodeOffline.h"
 
 namespace vemo::cli {
 
@@ -82,6 +83,7 @@ struct Node {
 
 DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record);
 ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record);
-Node ReadNode(C472VirtualNode& node, bool populated);
+// `node` answers I709Node and ICorvelNodeOffline, as every virtual node does.
+Node ReadNode(I709Node& node, bool populated);
 
 }  // namespace vemo::cli

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "factory/cFactory.h"
-#include "interfaces/I709Node.h"
+#include "vemosupport/cFactory.h"
+#include "vemosupport/I709Node.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;

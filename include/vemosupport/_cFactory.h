@@ -1,16 +1,19 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <memory>
 #include <string>
 
-#include "interfaces/IVemoProgIDConfigInfo.h"
-#include "interfaces/IVemoProgIDInfo.h"
-#include "interfaces/_C472VirtualNode.h"
+#include "vemosupport/IVemoProgIDConfigInfo.h"
+#include "vemosupport/IVemoProgIDInfo.h"
+#include "vemosupport/_C472VirtualNode.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // The class interface of the factory, in slot order.
-class _cFactory : public virtual Object {
+class VEMO_EXPORT _cFactory : public virtual Object {
  public:
   // The record for a 16-character program ID or a 4-character device code, or nothing
   // when no catalogue entry matches.

@@ -1,11 +1,14 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "platform/object.h"
-#include "platform/variant.h"
+#include "vemosupport/object.h"
+#include "vemosupport/variant.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
@@ -14,7 +17,7 @@ class I709NetworkVariables;
 
 // A LonWorks node as the device object model sees it. Members in slot order; a
 // by-reference argument that a member changes is a reference parameter.
-class I709Node : public virtual Object {
+class VEMO_EXPORT I709Node : public virtual Object {
  public:
   virtual std::int16_t Channel() const = 0;
   virtual std::string Comment() const = 0;

@@ -1,17 +1,20 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "interfaces/IVemoProgIDItem.h"
-#include "platform/enumerator.h"
-#include "platform/variant.h"
+#include "vemosupport/IVemoProgIDItem.h"
+#include "vemosupport/enumerator.h"
+#include "vemosupport/variant.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // The configuration-information record of one device type. Members in slot order.
-class IVemoProgIDConfigInfo : public virtual Object {
+class VEMO_EXPORT IVemoProgIDConfigInfo : public virtual Object {
  public:
   virtual std::string ProgramID() const = 0;
   virtual std::string XMLFilename() const = 0;

@@ -1,15 +1,18 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <cstdint>
 #include <string>
 
-#include "platform/object.h"
-#include "platform/variant.h"
+#include "vemosupport/object.h"
+#include "vemosupport/variant.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // A network variable as the device object model sees it. Members in slot order.
-class I709NetworkVariable : public virtual Object {
+class VEMO_EXPORT I709NetworkVariable : public virtual Object {
  public:
   virtual std::string Comment() const = 0;
   virtual std::int16_t Index() const = 0;

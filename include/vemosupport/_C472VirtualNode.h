@@ -1,14 +1,17 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <memory>
 #include <string>
 
-#include "interfaces/IVemoProgIDInfo.h"
+#include "vemosupport/IVemoProgIDInfo.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // The class interface of the virtual node.
-class _C472VirtualNode : public virtual Object {
+class VEMO_EXPORT _C472VirtualNode : public virtual Object {
  public:
   virtual std::shared_ptr<IVemoProgIDInfo> ProgIDInfo() const = 0;
   // Builds the node from its catalogue entry and reads `sKivName` (may be empty) into

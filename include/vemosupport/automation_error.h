@@ -1,15 +1,20 @@
 #pragma once
 
+// The error every failing member raises. An error object is a plain value: copy it freely
+// between threads.
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // The failure that reaches a caller: an automation error with its number, the member
 // that raised it and a description. A raise without a description of its own carries
 // the standard description of its number.
-class AutomationError : public std::runtime_error {
+class VEMO_EXPORT AutomationError : public std::runtime_error {
  public:
   AutomationError(std::int32_t number, std::string source = {}, std::string description = {});
 
@@ -26,7 +31,7 @@ class AutomationError : public std::runtime_error {
 };
 
 // The runtime's own text for an error number; empty for a number it does not know.
-std::string StandardErrorDescription(std::int32_t number);
+VEMO_EXPORT std::string StandardErrorDescription(std::int32_t number);
 
 // The error numbers the component raises.
 namespace err {

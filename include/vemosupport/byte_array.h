@@ -1,7 +1,12 @@
 #pragma once
 
+// Byte arrays with a lower bound, as automation passes them. A plain value: safe to use
+// from any thread as long as one thread writes it at a time.
+
 #include <cstdint>
 #include <vector>
+
+#include "vemosupport/export.h"
 
 namespace vemo {
 

@@ -1,18 +1,22 @@
 #pragma once
 
+// Automation variant values. A plain value: safe to use from any thread as long as one
+// thread writes it at a time (an object it holds follows its own rules).
+
 #include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
 
-#include "platform/byte_array.h"
-#include "platform/object.h"
+#include "vemosupport/byte_array.h"
+#include "vemosupport/object.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // An automation variant value: empty, a boolean, a 16- or 32-bit integer, a double,
 // text, a byte array, an array of variants or an object.
-class Variant {
+class VEMO_EXPORT Variant {
  public:
   enum class Type { Empty, Boolean, Integer, Long, Double, String, Bytes, Array, Object };
   using Array = std::vector<Variant>;

@@ -1,16 +1,19 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "interfaces/I709ConfigurationProperties.h"
-#include "interfaces/I709NetworkVariables.h"
+#include "vemosupport/I709ConfigurationProperties.h"
+#include "vemosupport/I709NetworkVariables.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // A LonMark functional object. Members in slot order.
-class I709LMObject : public virtual Object {
+class VEMO_EXPORT I709LMObject : public virtual Object {
  public:
   virtual std::string Description() const = 0;
   virtual std::int16_t Index() const = 0;

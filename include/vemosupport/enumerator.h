@@ -1,17 +1,20 @@
 #pragma once
 
+// Enumerators over collections. An enumerator is used on the thread that made it.
+
 #include <cstddef>
 #include <optional>
 #include <vector>
 
-#include "platform/object.h"
-#include "platform/variant.h"
+#include "vemosupport/object.h"
+#include "vemosupport/variant.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // An enumerator over a collection's members as they were when it was made, each as a
 // variant holding the member.
-class Enumerator : public Object {
+class VEMO_EXPORT Enumerator : public Object {
  public:
   explicit Enumerator(std::vector<Variant> items) : items_(std::move(items)) {}
 

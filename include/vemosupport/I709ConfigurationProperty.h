@@ -1,15 +1,18 @@
 #pragma once
 
+// An object-model interface. Its objects are used on the thread that made them.
+
 #include <cstdint>
 #include <string>
 
-#include "platform/object.h"
-#include "platform/variant.h"
+#include "vemosupport/object.h"
+#include "vemosupport/variant.h"
+#include "vemosupport/export.h"
 
 namespace vemo {
 
 // A configuration property as the device object model sees it. Members in slot order.
-class I709ConfigurationProperty : public virtual Object {
+class VEMO_EXPORT I709ConfigurationProperty : public virtual Object {
  public:
   virtual std::int16_t ElementCount() const = 0;
   virtual std::int16_t ElementSize() const = 0;

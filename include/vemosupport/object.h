@@ -1,6 +1,11 @@
 #pragma once
 
+// The root of every library object. Objects are used on the thread that made them;
+// counting live objects is safe from any thread.
+
 #include <memory>
+
+#include "vemosupport/export.h"
 
 namespace vemo {
 
@@ -8,7 +13,7 @@ namespace vemo {
 // object that implements several interfaces is still one Object, and asking it for
 // another interface is a dynamic_pointer_cast. Objects are counted, so the library
 // knows whether any of them is alive.
-class Object {
+class VEMO_EXPORT Object {
  public:
   Object() noexcept;
   Object(const Object&) noexcept;

@@ -1,0 +1,161 @@
+#include <dlfcn.h>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "common/test_support.h"
+#include "vemosupport/cFactory.h"
+#include "vemosupport/entry_points.h"
+#include "vemosupport/host.h"
+
+namespace vemo {
+namespace {
+
+constexpr const char* kFactoryProgId = "VemoSupport.cFactory";
+constexpr const char* kFactoryClsid = "{6A698CBF-F801-4C05-9753-9E0220666F6D}";
+const char* const kPublicClasses[] = {"VemoSupport.cFactory",        "VemoSupport.C472VirtualNode",
+                                      "VemoSupport.C472VirtualLMCol", "VemoSupport.C472VirtualLM",
+                                      "VemoSupport.C472VirtualNVCol", "VemoSupport.C472VirtualNV",
+                                      "VemoSupport.C472VirtualCPCol", "VemoSupport.C472VirtualCP",
+                                      "VemoSupport.IC472VirtualObj"};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The record's entry for a class, as a host reading the record sees it.
+std::optional<nlohmann::json> Registration(const std::string& record, const std::string& progId) {
+  const nlohmann::json json = nlohmann::json::parse(ReadAll(record), nullptr, false);
+  if (!json.is_object() || !json.contains("classes") || !json["classes"].contains(progId)) return std::nullopt;
+  return json["classes"][progId];
+}
+
+class EntryPointsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SetRegistryFile(record_); }
+  void TearDown() override { SetRegistryFile(""); }
+
+  test::TempDir dir_;
+  std::string record_ = dir_.path() + "/config/registry.json";
+};
+
+TEST_F(EntryPointsTest, RegistrationMakesTheFactoryCreatableByItsProgrammaticIdentifier) {
+  test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429, "CreateObject");
+
+  ASSERT_EQ(DllRegisterServer(), status::kOk);
+  for (const std::string progId : kPublicClasses) {
+    const std::optional<nlohmann::json> registration = Registration(record_, progId);
+    ASSERT_TRUE(registration) << progId;
+    EXPECT_EQ((*registration)["creatable"], progId == kFactoryProgId) << progId;
+    EXPECT_NE((*registration)["library"].get<std::string>().find("libvemosupport.so"), std::string::npos);
+  }
+  EXPECT_EQ(Registration(record_, kFactoryProgId).value()["clsid"], kFactoryClsid);
+  EXPECT_NE(ReadAll(record_).find("OLESelfRegister"), std::string::npos);
+
+  auto factory = std::dynamic_pointer_cast<_cFactory>(CreateObject(kFactoryProgId));
+  ASSERT_TRUE(factory);
+  const test::TempDir catalogue;
+  catalogue.Write("devices.xml", test::Catalogue(test::Device("00000000000000AA", "AB12")));
+  EXPECT_EQ(factory->CreateProgIDInfo("AB12", catalogue.path())->ProgramID(), "00000000000000AA");
+
+  // Only the factory is creatable; anything unknown is not either.
+  test::ExpectAutomationError([] { CreateObject("VemoSupport.C472VirtualNode"); }, 429, "CreateObject",
+                              "ActiveX component can't create object");
+  test::ExpectAutomationError([] { CreateObject("VemoSupport.Nothing"); }, 429);
+}
+
+TEST_F(EntryPointsTest, UnregistrationRemovesOnlyThisLibrarysEntries) {
+  dir_.Write("config/registry.json", R"({"classes": {"Other.Thing": {"clsid": "{1}", "library": "x", "creatable": true}},
+                                         "owner": "someone else"})");
+  ASSERT_EQ(DllRegisterServer(), status::kOk);
+  ASSERT_TRUE(Registration(record_, "Other.Thing"));
+  ASSERT_EQ(DllUnregisterServer(), status::kOk);
+
+  EXPECT_FALSE(Registration(record_, kFactoryProgId));
+  test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429);
+  const std::optional<nlohmann::json> other = Registration(record_, "Other.Thing");
+  ASSERT_TRUE(other);
+  EXPECT_EQ((*other)["library"], "x");
+  EXPECT_NE(ReadAll(record_).find("someone else"), std::string::npos);
+}
+
+TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwritten) {
+  for (const std::string& broken : {std::string("{not json"), std::string("[1, 2]"), std::string(R"({"classes": 7})"),
+                                    std::string(R"({"typeLibraries": []})")}) {
+    const std::string path = dir_.Write("config/registry.json", broken);
+    EXPECT_EQ(DllRegisterServer(), status::kRegisterFailed) << broken;
+    EXPECT_EQ(DllUnregisterServer(), status::kRegisterFailed) << broken;
+    EXPECT_EQ(ReadAll(path), broken);
+    test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429);
+  }
+  // A field of the wrong type is no registration.
+  dir_.Write("config/registry.json", R"({"classes": {"VemoSupport.cFactory": {"clsid": 1, "library": [], "creatable": "yes"}}})");
+  test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429);
+}
+
+TEST(EntryPoints, ClassObjectServesTheFactoryOnlyAndCountsAsALiveObject) {
+  EXPECT_EQ(DllGetClassObject(kFactoryClsid, nullptr), status::kPointer);
+  void* classObject = reinterpret_cast<void*>(1);
+  for (const char* id : {"{00000000-0000-0000-0000-000000000000}", "VemoSupport.C472VirtualNode"}) {
+    EXPECT_EQ(DllGetClassObject(id, &classObject), status::kClassNotAvailable) << id;
+    EXPECT_EQ(classObject, nullptr);
+  }
+  const long before = Object::LiveCount();
+  EXPECT_EQ(DllCanUnloadNow(), before == 0 ? status::kOk : status::kFalse);
+  for (const char* id : {kFactoryClsid, kFactoryProgId}) {
+    ASSERT_EQ(DllGetClassObject(id, &classObject), status::kOk) << id;
+    auto* classFactory = static_cast<IClassFactory*>(classObject);
+    {
+      auto instance = classFactory->CreateInstance();
+      EXPECT_TRUE(std::dynamic_pointer_cast<cFactory>(instance)) << id;
+      EXPECT_EQ(Object::LiveCount(), before + 2);
+      EXPECT_EQ(DllCanUnloadNow(), status::kFalse);
+    }
+    classFactory->Release();
+  }
+  EXPECT_EQ(Object::LiveCount(), before);
+  EXPECT_EQ(DllCanUnloadNow(), before == 0 ? status::kOk : status::kFalse);
+}
+
+// The entry points as a C host reaches them: looked up by name in the loaded library and
+// called through plain function pointers. A record that cannot be used is a status code.
+TEST_F(EntryPointsTest, CHostsGetStatusCodesNeverExceptions) {
+  void* library = dlopen(VEMO_LIBRARY_FILE, RTLD_NOW);
+  ASSERT_NE(library, nullptr) << dlerror();
+  using Status = std::int32_t (*)();
+  const auto registerServer = reinterpret_cast<Status>(dlsym(library, "DllRegisterServer"));
+  const auto unregisterServer = reinterpret_cast<Status>(dlsym(library, "DllUnregisterServer"));
+  const auto canUnloadNow = reinterpret_cast<Status>(dlsym(library, "DllCanUnloadNow"));
+  ASSERT_TRUE(registerServer && unregisterServer && canUnloadNow);
+
+  dir_.Write("config/registry.json", R"({"typeLibraries": [], "classes": {}})");
+  EXPECT_EQ(registerServer(), status::kRegisterFailed);
+  EXPECT_EQ(unregisterServer(), status::kRegisterFailed);
+  // A folder where the record should be.
+  SetRegistryFile(dir_.Mkdir("folder"));
+  EXPECT_EQ(registerServer(), status::kRegisterFailed);
+  EXPECT_EQ(canUnloadNow(), Object::LiveCount() == 0 ? status::kOk : status::kFalse);
+  dlclose(library);
+}
+
+// Only the public API leaves the library: internal names stay hidden.
+TEST(PublicBoundary, InternalSymbolsAreNotExported) {
+  void* library = dlopen(VEMO_LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  EXPECT_NE(dlsym(library, "DllGetClassObject"), nullptr);
+  // vemo::platform::MessageBox and vemo::LeadingNumber, mangled.
+  EXPECT_EQ(dlsym(library, "_ZN4vemo8platform10MessageBoxERKNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEEES8_i"),
+            nullptr);
+  EXPECT_EQ(dlsym(library, "_ZN4vemo13LeadingNumberESt17basic_string_viewIcSt11char_traitsIcEE"), nullptr);
+  dlclose(library);
+}
+
+}  // namespace
+}  // namespace vemo
