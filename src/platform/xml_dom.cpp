@@ -5,7 +5,10 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/SAX2.h>
+#include <libxml/entities.h>
 #include <libxml/xmlerror.h>
+#include <libxml/xmlversion.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
@@ -16,7 +19,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <mutex>
 
 namespace vemo::platform {
 
@@ -66,63 +68,100 @@ std::string Content(xmlNodePtr node) {
 }
 
 // --- External entities -------------------------------------------------------------
-// libxml2's entity loader is process-wide. Ours refuses every load made while this
-// thread is inside XmlDocument::load and hands every other load to the loader that was
-// in place before, so a host that uses libxml2 itself keeps its behaviour.
+// Each parse refuses external entities through its own SAX callbacks, so neither the
+// process-wide entity loader nor any other libxml2 user in the process can re-enable
+// them for our documents, and the process-wide state is never touched.
 
-thread_local bool t_insideLoad = false;
-thread_local bool t_refusedEntity = false;
-thread_local std::string t_refusedUrl;
-xmlExternalEntityLoader g_previousLoader = nullptr;
+struct ParseState {
+  bool anyError = false;
+  xmlError first{};
+  std::string message;
+  bool refusedEntity = false;
+  std::string refusedName;
+};
 
-xmlParserInputPtr GuardedEntityLoader(const char* url, const char* id, xmlParserCtxtPtr context) {
-  if (t_insideLoad) {
-    if (!t_refusedEntity) t_refusedUrl = url ? url : (id ? id : "");
-    t_refusedEntity = true;
+ParseState* StateOf(void* context) {
+  return static_cast<ParseState*>(static_cast<xmlParserCtxtPtr>(context)->_private);
+}
+
+void RefuseEntity(void* context, const xmlChar* name, const xmlChar* systemId) noexcept {
+  ParseState* state = StateOf(context);
+  if (state == nullptr || state->refusedEntity) return;
+  state->refusedEntity = true;
+  try {
+    state->refusedName = Chars(systemId ? systemId : name);
+  } catch (...) {
+    // The name only decorates the report; the refusal stands without it.
+  }
+}
+
+bool IsExternal(xmlEntityPtr entity) {
+  return entity != nullptr && (entity->etype == XML_EXTERNAL_GENERAL_PARSED_ENTITY ||
+                               entity->etype == XML_EXTERNAL_GENERAL_UNPARSED_ENTITY ||
+                               entity->etype == XML_EXTERNAL_PARAMETER_ENTITY);
+}
+
+// libxml2's own lookup would fetch an external entity's content while it looks it up,
+// so the declaration is checked first.
+xmlEntityPtr GetEntityWithoutFetching(void* context, const xmlChar* name) noexcept {
+  auto* parser = static_cast<xmlParserCtxtPtr>(context);
+  xmlEntityPtr declared = parser->myDoc ? xmlGetDocEntity(parser->myDoc, name) : nullptr;
+  if (IsExternal(declared) && xmlGetPredefinedEntity(name) == nullptr) {
+    RefuseEntity(context, name, declared->SystemID);
     return nullptr;
   }
-  return g_previousLoader ? g_previousLoader(url, id, context) : nullptr;
+  return xmlSAX2GetEntity(context, name);
 }
 
-void InstallEntityGuard() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    xmlInitParser();
-    g_previousLoader = xmlGetExternalEntityLoader();
-    xmlSetExternalEntityLoader(GuardedEntityLoader);
-  });
-}
-
-struct LoadScope {
-  LoadScope() {
-    t_insideLoad = true;
-    t_refusedEntity = false;
-    t_refusedUrl.clear();
+xmlEntityPtr GetParameterEntityWithoutFetching(void* context, const xmlChar* name) noexcept {
+  xmlEntityPtr entity = xmlSAX2GetParameterEntity(context, name);
+  if (IsExternal(entity)) {
+    RefuseEntity(context, name, entity->SystemID);
+    return nullptr;
   }
-  ~LoadScope() { t_insideLoad = false; }
-};
+  return entity;
+}
+
+xmlParserInputPtr ResolveNothing(void* context, const xmlChar* publicId, const xmlChar* systemId) noexcept {
+  RefuseEntity(context, publicId, systemId);
+  return nullptr;
+}
+
+// An external DTD is never read; declaring one is harmless as long as nothing needs it.
+void SkipExternalSubset(void*, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {}
+
+void RefuseExternalLoads(xmlSAXHandlerPtr sax) {
+  sax->getEntity = GetEntityWithoutFetching;
+  sax->getParameterEntity = GetParameterEntityWithoutFetching;
+  sax->resolveEntity = ResolveNothing;
+  sax->externalSubset = SkipExternalSubset;
+}
 
 // --- Errors --------------------------------------------------------------------------
 
-struct ErrorCapture {
-  bool any = false;
-  xmlError first{};
-  std::string message;
-};
+#if LIBXML_VERSION >= 21200
+using ErrorPointer = const xmlError*;
+#else
+using ErrorPointer = xmlErrorPtr;
+#endif
 
-void CaptureFirstError(void* userData, xmlErrorPtr error) {
-  auto* context = static_cast<xmlParserCtxtPtr>(userData);
-  auto* capture = static_cast<ErrorCapture*>(context->_private);
-  if (capture == nullptr || capture->any || error == nullptr || error->level < XML_ERR_ERROR) return;
-  capture->any = true;
-  capture->first = *error;
-  capture->message = Chars(reinterpret_cast<const xmlChar*>(error->message));
-  capture->first.message = nullptr;
-  capture->first.file = nullptr;
-  capture->first.str1 = capture->first.str2 = capture->first.str3 = nullptr;
+void CaptureFirstError(void* userData, ErrorPointer error) noexcept {
+  ParseState* state = StateOf(userData);
+  if (state == nullptr || state->anyError || error == nullptr || error->level < XML_ERR_ERROR) return;
+  state->anyError = true;
+  state->first = *error;
+  state->first.message = nullptr;
+  state->first.file = nullptr;
+  state->first.str1 = state->first.str2 = state->first.str3 = nullptr;
+  state->first.ctxt = state->first.node = nullptr;
+  try {
+    state->message = Chars(reinterpret_cast<const xmlChar*>(error->message));
+  } catch (...) {
+    // Out of memory: the error stands with libxml2's code and no text.
+  }
 }
 
-void IgnoreError(void*, xmlErrorPtr) {}
+void IgnoreError(void*, ErrorPointer) noexcept {}
 
 // An XML name without a colon: what an XPath name test of one step looks like.
 bool IsNCName(std::string_view text) {
@@ -183,7 +222,6 @@ std::string SourceLine(const std::string& path, int line) {
 // --- XmlDocument ----------------------------------------------------------------------
 
 bool XmlDocument::load(const std::string& path) {
-  InstallEntityGuard();
   document_.reset();
   parseError_ = XmlParseError{};
   readyState_ = kReadyStateComplete;
@@ -203,40 +241,39 @@ bool XmlDocument::load(const std::string& path) {
     parseError_.reason = "Out of memory.";
     return false;
   }
-  ErrorCapture capture;
-  context->_private = &capture;
+  ParseState state;
+  context->_private = &state;
   context->sax->serror = CaptureFirstError;
+  RefuseExternalLoads(context->sax);
 
   // Internal entities are expanded (NOENT); nothing is fetched from the network; no
   // external DTD is loaded. Without XML_PARSE_HUGE libxml2 keeps its limits on depth
   // and entity amplification, which is what turns bombs into parse errors.
   const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
-  xmlDocPtr doc = nullptr;
-  {
-    LoadScope scope;
-    // libxml2 reads the file in small pieces as it parses.
-    doc = xmlCtxtReadFd(context, fd, path.c_str(), nullptr, options);
-    if (t_refusedEntity && !capture.any) {
-      capture.any = true;
-      capture.first = xmlError{};
-      capture.first.code = XML_ERR_EXT_ENTITY_STANDALONE;
-      capture.message = "External entities are not loaded: " + t_refusedUrl;
-    }
+  // libxml2 reads the file in small pieces as it parses.
+  xmlDocPtr doc = xmlCtxtReadFd(context, fd, path.c_str(), nullptr, options);
+  // A refused entity is the cause of whatever the parser said after it: report it, at
+  // the place where the parser first stumbled.
+  if (state.refusedEntity) {
+    if (!state.anyError) state.first = xmlError{};
+    state.anyError = true;
+    state.first.code = XML_ERR_EXT_ENTITY_STANDALONE;
+    state.message = "External entities are not loaded: " + state.refusedName;
   }
   const bool wellFormed = context->wellFormed != 0;
   xmlFreeParserCtxt(context);
   ::close(fd);
 
-  if (doc != nullptr && wellFormed && !capture.any) {
+  if (doc != nullptr && wellFormed && !state.anyError) {
     document_ = std::make_shared<detail::ParsedDocument>(doc);
     return true;
   }
   if (doc != nullptr) xmlFreeDoc(doc);
-  parseError_.errorCode = capture.first.code != 0 ? capture.first.code : XML_ERR_DOCUMENT_END;
-  parseError_.line = capture.first.line;
-  parseError_.linepos = capture.first.int2;
-  parseError_.srcText = SourceLine(path, capture.first.line);
-  parseError_.reason = capture.any ? TrimEnd(capture.message) : "The document is not well-formed.";
+  parseError_.errorCode = state.first.code != 0 ? state.first.code : XML_ERR_DOCUMENT_END;
+  parseError_.line = state.first.line;
+  parseError_.linepos = state.first.int2;
+  parseError_.srcText = SourceLine(path, state.first.line);
+  parseError_.reason = state.anyError ? TrimEnd(state.message) : "The document is not well-formed.";
   return false;
 }
 

@@ -1,3 +1,5 @@
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -57,6 +59,33 @@ TEST_F(XmlDomTest, RefusesHostileDocumentsWithoutReadingOtherFiles) {
     const XmlParseError& error = document_.parseError();
     EXPECT_EQ((error.reason + error.srcText).find("TOPSECRET"), std::string::npos) << content.substr(0, 60);
   }
+}
+
+// A loader such as a host may install for its own documents: it reads any local file.
+xmlParserInputPtr PermissiveLoader(const char* url, const char*, xmlParserCtxtPtr context) {
+  return url ? xmlNewInputFromFile(context, url) : nullptr;
+}
+
+TEST_F(XmlDomTest, AHostsOwnEntityLoaderNeverOpensOurDocumentsToOtherFiles) {
+  const std::string secret = dir_.Write("secret.txt", "TOPSECRET-4711");
+  const xmlExternalEntityLoader original = xmlGetExternalEntityLoader();
+  xmlSetExternalEntityLoader(PermissiveLoader);
+  const std::string leaks[] = {
+      "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]>\n<r>&x;</r>",
+      "<!DOCTYPE r [<!ENTITY % p SYSTEM \"" + secret + "\"> %p;]>\n<r/>",
+      "<!DOCTYPE r [<!ENTITY x SYSTEM \"" + secret + "\">]>\n<r a=\"&x;\"/>",
+  };
+  for (const std::string& content : leaks) {
+    EXPECT_FALSE(Load(content)) << content;
+    const XmlParseError& error = document_.parseError();
+    EXPECT_NE(error.reason.find("External entities are not loaded"), std::string::npos) << error.reason;
+    EXPECT_EQ((error.reason + error.srcText).find("TOPSECRET"), std::string::npos) << content;
+  }
+  // The process-wide loader is left as the host set it, and still serves the host.
+  EXPECT_EQ(xmlGetExternalEntityLoader(), PermissiveLoader);
+  xmlSetExternalEntityLoader(original);
+  // Declared but never used, an external entity or DTD is simply not read.
+  EXPECT_TRUE(Load("<!DOCTYPE r SYSTEM \"missing.dtd\" [<!ENTITY x SYSTEM \"" + secret + "\">]>\n<r>ok</r>"));
 }
 
 TEST_F(XmlDomTest, TextSkipsCommentsButKeepsCData) {
