@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "support/xml_loading.h"
 
 namespace vemo {
@@ -13,10 +14,7 @@ namespace {
 using Query = platform::XmlNode (*)(const std::string& file, const std::string& key);
 
 bool HasXmlExtension(const std::string& fileName) {
-  std::string extension = platform::GetExtensionName(fileName);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  return extension == "XML";
+  return UpperCase(platform::GetExtensionName(fileName)) == "XML";
 }
 
 // Tries `firstFile` in `folder`, then scans the folder's xml files in listing order;

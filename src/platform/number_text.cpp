@@ -2,10 +2,8 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <algorithm>
 #include <limits>
-#include <locale.h>
 
 #include "vemosupport/automation_error.h"
 
@@ -39,19 +37,32 @@ std::size_t NumberPrefixLength(std::string_view text) {
   return i;
 }
 
-// strtod under the "C" locale, so a host's locale never changes the decimal point.
-// Plain integers of up to 15 digits, the usual case, are exact without it.
+// The value of a number of the grammar above, read the same under every locale. A
+// value beyond a double's range is infinite, one too small for it is zero.
 double ParseDecimal(std::string_view number) {
   const bool negative = !number.empty() && number[0] == '-';
-  const std::string_view digits = number.substr(!number.empty() && (number[0] == '-' || number[0] == '+') ? 1 : 0);
-  if (!digits.empty() && digits.size() <= 15 && digits.find_first_not_of("0123456789") == std::string_view::npos) {
-    long long value = 0;
-    for (char c : digits) value = value * 10 + (c - '0');
-    return negative ? -static_cast<double>(value) : static_cast<double>(value);
+  if (!number.empty() && number[0] == '+') number.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error != std::errc::result_out_of_range) return value;
+  // Out of range: the place of the leading digit says which way.
+  const std::size_t e = number.find_first_of("eE");
+  const std::string_view mantissa = number.substr(0, e);
+  long long exponent = 0;
+  if (e != std::string_view::npos) {
+    std::string_view digits = number.substr(e + 1);
+    const bool negativeExponent = !digits.empty() && digits[0] == '-';
+    if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+    // Exponents beyond any double saturate; only the sign of the place matters then.
+    for (char c : digits) exponent = std::min<long long>(exponent * 10 + (c - '0'), 1'000'000);
+    if (negativeExponent) exponent = -exponent;
   }
-  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  const std::string copy(number);
-  return strtod_l(copy.c_str(), nullptr, c_locale);
+  const std::size_t first = mantissa.find_first_of("123456789");
+  const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+  const long long place = exponent + (first < point ? static_cast<long long>(point - first)
+                                                    : -static_cast<long long>(first - point - 1));
+  const double magnitude = place > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  return negative ? -magnitude : magnitude;
 }
 
 double RoundHalfEven(double value) {

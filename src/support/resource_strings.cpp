@@ -1,7 +1,7 @@
 #include "support/resource_strings.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
@@ -31,9 +31,12 @@ std::string FormatNumber(double value, int integerDigits, int fractionDigits, bo
   if (fractionDigits == 0) {
     digits = NumberToText(std::round(value));
   } else {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, "%.*f", fractionDigits, value);
-    digits = buffer;
+    // Room for the 309 digits of the largest double and the fraction; written the same
+    // under every locale.
+    std::string buffer(static_cast<std::size_t>(fractionDigits) + 320, '\0');
+    const auto written =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed, fractionDigits);
+    digits.assign(buffer.data(), written.ptr);
   }
   bool negative = !digits.empty() && digits[0] == '-';
   if (negative) digits.erase(0, 1);

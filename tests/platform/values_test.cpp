@@ -22,7 +22,9 @@ TEST(AutomationError, StandardNumbersCarryTheirDescription) {
 
 TEST(NumberOfText, LeadingNumberAndWholeTextTest) {
   const std::pair<const char*, double> cases[] = {
-      {"12|3", 12}, {"  -2.5e1x", -25}, {"abc", 0}, {"", 0}, {".5", 0.5}, {"1e", 1}, {"0x10", 0}};
+      {"12|3", 12}, {"  -2.5e1x", -25}, {"abc", 0}, {"", 0}, {".5", 0.5}, {"1e", 1}, {"0x10", 0},
+      {"+7", 7}, {"123456789012345678901", 1.23456789012345678901e20}, {"1e400", HUGE_VAL},
+      {"-0.001e99999999999999999999", -HUGE_VAL}, {"1e-400", 0}, {"1234e-320", 1234e-320}};
   for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << '"' << text << '"';
   for (const char* text : {" 12 ", "+.5E-3", "5.", "\t7\r\n"}) EXPECT_TRUE(IsNumericText(text)) << text;
   for (const char* text : {"3Damper", "e5", "", ".", "1 2", "0x10"}) EXPECT_FALSE(IsNumericText(text)) << text;
