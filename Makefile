@@ -35,7 +35,7 @@ sanitize-test: packages
 TSAN_BUILD ?= build-tsan
 tsan-test: packages
 	cmake -S . -B $(TSAN_BUILD) -G Ninja -DVEMO_SANITIZE_THREAD=ON -DVEMO_BUILD_BENCH=OFF -DVEMO_BUILD_PYTHON=OFF -DCMAKE_BUILD_TYPE=Debug
-	cmake --build $(TSAN_BUILD)
+	cmake --build $(TSAN_BUILD) --target concurrency_tests
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir $(TSAN_BUILD) --output-on-failure -L concurrency
 
 # Every libFuzzer target of fuzz/ for FUZZ_SECONDS each on its corpus; a crash fails.

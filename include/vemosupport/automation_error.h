@@ -37,6 +37,7 @@ VEMO_EXPORT std::string StandardErrorDescription(std::int32_t number);
 namespace err {
 inline constexpr std::int32_t kInvalidArgument = 5;
 inline constexpr std::int32_t kOverflow = 6;
+inline constexpr std::int32_t kOutOfMemory = 7;
 inline constexpr std::int32_t kSubscriptOutOfRange = 9;
 inline constexpr std::int32_t kTypeMismatch = 13;
 inline constexpr std::int32_t kPathNotFound = 76;

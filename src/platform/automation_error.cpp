@@ -21,6 +21,7 @@ std::string StandardErrorDescription(std::int32_t number) {
   switch (number) {
     case 5: return "Invalid procedure call or argument";
     case 6: return "Overflow";
+    case 7: return "Out of memory";
     case 9: return "Subscript out of range";
     case 13: return "Type mismatch";
     case 76: return "Path not found";

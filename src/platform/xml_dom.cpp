@@ -18,6 +18,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <fstream>
 
 namespace vemo::platform {
@@ -222,6 +223,10 @@ std::string SourceLine(const std::string& path, int line) {
 // --- XmlDocument ----------------------------------------------------------------------
 
 bool XmlDocument::load(const std::string& path) {
+  // libxml2 sets up its global state on first use, which is not safe from several
+  // threads at once: do it exactly once, before any parse.
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { xmlInitParser(); });
   document_.reset();
   parseError_ = XmlParseError{};
   readyState_ = kReadyStateComplete;

@@ -1,6 +1,7 @@
 #include "points/ConfigDataBlock.h"
 
 #include <algorithm>
+#include <string>
 
 #include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
@@ -27,6 +28,11 @@ std::int32_t NextOffset(std::int32_t offset, std::int16_t length) {
 }
 
 void ConfigDataBlock::Allocate(std::int32_t dataSize) {
+  if (dataSize > kMaxDataSize) {
+    throw AutomationError(err::kOutOfMemory, "PopulateDevice",
+                          "The configuration data block would take " + std::to_string(dataSize) +
+                              " bytes, more than the limit of " + std::to_string(kMaxDataSize) + " bytes.");
+  }
   m_lDataSize = dataSize;
   m_abConfigData.lowerBound = 0;
   m_abConfigData.bytes.assign(static_cast<std::size_t>(dataSize) + 1, 0);

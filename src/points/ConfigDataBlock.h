@@ -20,7 +20,12 @@ class ConfigDataBlock {
   std::int32_t DataSize() const { return m_lDataSize; }
   const ByteArray& Bytes() const { return m_abConfigData; }
 
+  // Real devices keep a few hundred bytes of configuration data; a catalogue entry that
+  // asks for more than this is hostile or broken.
+  static constexpr std::int32_t kMaxDataSize = 1024 * 1024;
+
   // Sets the data size and allocates the array anew with indices 0..dataSize, all zero.
+  // Above kMaxDataSize nothing is allocated: error 7 with a description of its own.
   void Allocate(std::int32_t dataSize);
 
   // Lets the configuration-file reader fill the block. The reader writes into a view of

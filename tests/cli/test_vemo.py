@@ -95,5 +95,35 @@ class ErrorTest(unittest.TestCase):
             self.assertEqual(vemo(*args).returncode, 2, args)
 
 
+class HostileInputTest(unittest.TestCase):
+    def test_bytes_that_are_not_utf8_never_abort_the_json_output(self):
+        bad_id = b"9A10C0DE0001\xff\xfe01"
+        for args in ((b"info", bad_id), (b"node", DEMO.encode(), b"--config", b"/nonexistent/\xff.kiv")):
+            result = subprocess.run([VEMO, *args, b"--catalog", CATALOG.encode(), b"--json"],
+                                    capture_output=True, timeout=60)
+            self.assertIn(result.returncode, (0, 1, 3), result.stderr)
+            answer = json.loads(result.stdout)
+            self.assertIsInstance(answer, dict)
+        self.assertEqual(json.loads(subprocess.run([VEMO, b"info", bad_id, b"--catalog", CATALOG.encode(), b"--json"],
+                                                   capture_output=True, timeout=60).stdout)["id"],
+                         "9A10C0DE0001\ufffd\ufffd01")
+
+    def test_a_pipe_as_configuration_file_is_refused_at_once(self):
+        with tempfile.TemporaryDirectory() as folder:
+            pipe = os.path.join(folder, "device.kiv")
+            os.mkfifo(pipe)
+            result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", pipe)
+        self.assertEqual((result.returncode, node["populated"]), (0, False))
+
+    def test_a_broken_file_cannot_drive_the_terminal_through_the_message_box(self):
+        with tempfile.TemporaryDirectory() as folder:
+            with open(os.path.join(folder, "broken.xml"), "w") as broken:
+                broken.write("<C5Devices>\x1b]0;owned\x07\x1b[2J\u009b31m<oops\n")
+            result = vemo("info", "ZZ99", "--catalog", folder)
+        self.assertIn("XML Parsing Error", result.stderr)
+        for control in ("\x1b", "\x07", "\u009b"):
+            self.assertNotIn(control, result.stderr)
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <filesystem>
+#include <span>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -138,6 +140,82 @@ TEST_F(PopulationTest, PendingPointsTakeTheObjectOfTheNVTheyNameInListOrder) {
   const auto object1 = std::dynamic_pointer_cast<I709LMObject>(node->GetObject(2, name, type, resource).AsObject());
   EXPECT_EQ(object1->ConfigurationProperties()->Item(1), cps->Item(20));
   EXPECT_EQ(object1->NetworkVariables()->Count(), 3);
+}
+
+TEST_F(PopulationTest, AFailedPopulationLeavesTheNodeAsItWasAndALaterCallBuildsItAll) {
+  // NV 5's self-documentation lacks its "&", so it shows a box: the host's box throws.
+  const auto node = MakeNode("<CPs>" + Cp("C1", 2, "10") + "</CPs><NCIs>" + Nv("N4", 1, "&amp;0,0", "04") +
+                             Nv("N5", 1, "0,0") + Nv("N6", 1, "&amp;0,0", "06") + "</NCIs>");
+  SetMessageBoxHandler([](const std::string&, const std::string&, int) -> int { throw AutomationError(1001, "Host"); });
+  ExpectAutomationError([&] { node->PopulateDevice(""); }, 1001, "Host");
+  SetMessageBoxHandler(nullptr);
+  EXPECT_EQ(node->ObjectCount(), 0);
+  EXPECT_FALSE(node->NetworkVariables());
+  EXPECT_FALSE(node->ConfigurationProperties());
+  ExpectAutomationError([&] { node->ReadConfigData(0, 1); }, 5);
+
+  test::MessageBoxRecorder boxes;
+  ASSERT_TRUE(node->PopulateDevice(""));
+  EXPECT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(node->NetworkVariables()->Count(), 3);
+  EXPECT_EQ(node->ReadConfigData(0, 5).bytes, (Bytes{0, 0, 4, 0, 6}));
+  EXPECT_EQ(node->NetworkVariables()->Item("6")->Value().AsBytes()->bytes, Bytes{6});
+}
+
+TEST_F(PopulationTest, ABlockBeyondTheLimitIsRefusedBeforeAnythingIsAllocated) {
+  // 40 CPs of the largest size make about 1.3 MB, past the 1 MiB limit; NCIs alone too.
+  std::string cps, ncis, half;
+  for (int i = 1; i <= 40; ++i) {
+    cps += Cp("C" + std::to_string(i), 32767, std::to_string(i));
+    ncis += Nv("N" + std::to_string(i), 32767, "&amp;0,0");
+    if (i == 20) half = cps;
+  }
+  for (const std::string& points : {"<CPs>" + cps + "</CPs>", "<NCIs>" + ncis + "</NCIs>"}) {
+    const auto node = MakeNode(points);
+    ExpectAutomationError([&] { node->PopulateDevice(""); }, 7, "PopulateDevice",
+                          "The configuration data block would take 1310680 bytes, more than the limit of 1048576 bytes.");
+    EXPECT_FALSE(node->NetworkVariables());
+  }
+  // Just inside the limit, population goes ahead.
+  EXPECT_TRUE(MakeNode("<CPs>" + half + "</CPs>")->PopulateDevice(""));
+}
+
+// A reader sees a view of exactly the block; what it writes counts only when it
+// answers true, and a reader that throws changes nothing of the node.
+struct ScriptedReader : IKivReader {
+  enum class Answer { Fill, FillButRefuse, Throw };
+  explicit ScriptedReader(Answer a, std::shared_ptr<std::size_t> seen) : answer(a), viewSize(std::move(seen)) {}
+  bool ReadKiv(const std::string&, const std::string&, std::span<std::uint8_t> block) override {
+    *viewSize = block.size();
+    std::fill(block.begin(), block.end(), 0xAB);
+    if (answer == Answer::Throw) throw AutomationError(53, "Reader");
+    return answer == Answer::Fill;
+  }
+  Answer answer;
+  std::shared_ptr<std::size_t> viewSize;
+};
+
+TEST_F(PopulationTest, TheReaderFillsAFixedViewThatCountsOnlyWhenItSucceeds) {
+  const auto seen = std::make_shared<std::size_t>(0);
+  const auto use = [&](ScriptedReader::Answer answer) {
+    SetKivReaderFactory([answer, seen] { return std::make_unique<ScriptedReader>(answer, seen); });
+  };
+  const auto node = MakeNode(kPoints);
+  const std::string kiv = dir_.Write("device.kiv", "");
+  use(ScriptedReader::Answer::Throw);
+  ExpectAutomationError([&] { node->PopulateDevice(kiv); }, 53, "Reader");
+  EXPECT_FALSE(node->NetworkVariables()) << "nothing of the failed call is kept";
+  EXPECT_EQ(node->ConfigurationFile(), "");
+
+  use(ScriptedReader::Answer::FillButRefuse);
+  EXPECT_FALSE(node->PopulateDevice(kiv));
+  EXPECT_EQ(*seen, 10u) << "9 bytes of data and the spare byte";
+  EXPECT_EQ(node->ReadConfigData(6, 3).bytes, (Bytes{0x0A, 0x0B, 0x0C})) << "a refusing reader leaves the defaults";
+
+  const auto second = MakeNode(kPoints);
+  use(ScriptedReader::Answer::Fill);
+  EXPECT_TRUE(second->PopulateDevice(kiv));
+  EXPECT_EQ(second->ReadConfigData(0, 9).bytes, Bytes(9, 0xAB));
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,7 +24,7 @@ TEST(KivFileReader, GoodFileFillsTheBlockFromTheStartAndOthersLeaveItUnchanged) 
     block = kUntouched;
     return services::KivFileReader().ReadKiv(dir.Write("data.kiv", content), kId, block);
   };
-  ASSERT_TRUE(read("# saved\r\n\r\n  vemo-kiv 1   # format\r\nprogram-id " + std::string(kId) +
+  ASSERT_TRUE(read("\xEF\xBB\xBF# saved with a byte-order mark\r\n\r\n  vemo-kiv 1   # format\r\nprogram-id " + std::string(kId) +
                    "\r\n00 2a\t# first\r\n\r\nFf\r\n"));
   EXPECT_EQ(block, (Bytes{0x00, 0x2A, 0xFF, 0xEE}));
 
@@ -39,6 +41,17 @@ TEST(KivFileReader, GoodFileFillsTheBlockFromTheStartAndOthersLeaveItUnchanged) 
   for (const auto& [name, content] : files) {
     EXPECT_FALSE(read(content)) << name;
     EXPECT_EQ(block, kUntouched) << name;
+  }
+}
+
+TEST(KivFileReader, WhatIsNotARegularFileIsRefusedWithoutWaiting) {
+  test::TempDir dir;
+  const std::string pipe = dir.path() + "/pipe.kiv";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  Bytes block = kUntouched;
+  for (const std::string& path : {pipe, dir.path(), std::string("/dev/zero"), dir.path() + "/missing.kiv"}) {
+    EXPECT_FALSE(services::KivFileReader().ReadKiv(path, kId, block)) << path;
+    EXPECT_EQ(block, kUntouched) << path;
   }
 }
 
