@@ -1,7 +1,7 @@
 # The two commands of the README: `make run` and `make test`.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
-PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libgtest-dev libgmock-dev libbenchmark-dev \
+PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev \
            python3 python3-dev pybind11-dev libcli11-dev nlohmann-json3-dev locales-all
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 

@@ -13,7 +13,8 @@ namespace vemo {
 
 // The failure that reaches a caller: an automation error with its number, the member
 // that raised it and a description. A raise without a description of its own carries
-// the standard description of its number.
+// the standard description of its number; one without a source of its own carries the
+// component's name, "VemoSupport".
 class VEMO_EXPORT AutomationError : public std::runtime_error {
  public:
   AutomationError(std::int32_t number, std::string source = {}, std::string description = {});
@@ -29,6 +30,8 @@ class VEMO_EXPORT AutomationError : public std::runtime_error {
   std::string source_;
   std::string description_;
 };
+
+inline constexpr const char* kComponentName = "VemoSupport";
 
 // The runtime's own text for an error number; empty for a number it does not know.
 VEMO_EXPORT std::string StandardErrorDescription(std::int32_t number);

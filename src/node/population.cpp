@@ -134,7 +134,10 @@ void C472VirtualNode::LoadNVs(const platform::XmlNode& oDevice, const std::strin
 void C472VirtualNode::ResolvePendingLinks() {
   if (!m_oNVs) return;
   for (const std::shared_ptr<IC472VirtualObj>& entry : m_colPending) {
-    const std::shared_ptr<C472VirtualNV> target = m_oNVs->Find(NumberToText(LeadingNumber(entry->SelectData())));
+    // The select text's number, rounded halves to even; one that does not fit names no NV.
+    const std::optional<std::int32_t> index = TryRoundToInt32(LeadingNumber(entry->SelectData()));
+    if (!index) continue;
+    const std::shared_ptr<C472VirtualNV> target = m_oNVs->Find(std::to_string(*index));
     if (!target) continue;
     entry->LMObjectID(target->LMObjectID());
     if (const auto cp = std::dynamic_pointer_cast<C472VirtualCP>(entry)) {

@@ -11,6 +11,10 @@ std::string MessageFor(std::int32_t number, const std::string& source, const std
   return text;
 }
 
+// A raise that names no source gets the component's name, as the automation runtime
+// fills it in.
+std::string SourceOrComponent(std::string source) { return source.empty() ? std::string(kComponentName) : source; }
+
 std::string DescriptionOrStandard(std::int32_t number, std::string description) {
   return description.empty() ? StandardErrorDescription(number) : description;
 }
@@ -36,9 +40,9 @@ std::string StandardErrorDescription(std::int32_t number) {
 }
 
 AutomationError::AutomationError(std::int32_t number, std::string source, std::string description)
-    : std::runtime_error(MessageFor(number, source, DescriptionOrStandard(number, description))),
+    : std::runtime_error(MessageFor(number, SourceOrComponent(source), DescriptionOrStandard(number, description))),
       number_(number),
-      source_(std::move(source)),
+      source_(SourceOrComponent(std::move(source))),
       description_(DescriptionOrStandard(number, std::move(description))) {}
 
 std::uint32_t AutomationError::hresult() const noexcept {

@@ -15,7 +15,7 @@
 
 namespace vemo {
 
-// Folds a key for comparison without regard to case (ASCII letters).
+// Folds a key for comparison without regard to case: full Unicode case folding.
 std::string FoldKey(std::string_view key);
 
 // The runtime's keyed ordered collection: members in insertion order (or inserted

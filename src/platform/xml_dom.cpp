@@ -1,6 +1,7 @@
 #include "platform/xml_dom.h"
 
 #include "platform/file_system.h"
+#include "platform/text_encoding.h"
 
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -19,7 +20,6 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <fstream>
 
 namespace vemo::platform {
 
@@ -181,41 +181,33 @@ std::string TrimEnd(std::string text) {
   return text;
 }
 
-// Keeps valid UTF-8 sequences and replaces every other byte with U+FFFD, so that a
-// line of a file in another encoding still makes a readable report.
-std::string ValidUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    bool valid = length != 0 && i + length <= bytes.size();
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
-    }
-    if (valid) {
-      out.append(bytes.substr(i, length));
-      i += length;
-    } else {
-      out.append("\xEF\xBF\xBD");
-      ++i;
-    }
+// The name of the encoding the parser read the document in: UTF-8 unless it switched
+// to another, from a byte-order mark or the XML declaration.
+std::string DocumentEncoding(xmlParserCtxtPtr context) {
+  if (context->input && context->input->buf && context->input->buf->encoder && context->input->buf->encoder->name) {
+    return context->input->buf->encoder->name;
   }
-  return out;
+  return "UTF-8";
 }
 
-// The text of 1-based line `line` of a file, without its line end; empty when the file
-// has no such line (or is gone).
-std::string SourceLine(const std::string& path, int line) {
+// The text of 1-based line `line` of a file, decoded from the document's encoding,
+// without its line end; empty when the file has no such line (or is gone).
+std::string SourceLine(const std::string& path, int line, const std::string& encoding) {
   if (line < 1) return {};
-  std::ifstream file(path, std::ios::binary);
-  std::string text;
-  for (int current = 1; current <= line; ++current) {
-    if (!std::getline(file, text)) return {};
+  const std::optional<std::string> bytes = ReadRegularFile(path, kMaxFileBytes);
+  if (!bytes) return {};
+  std::optional<std::string> text = DecodeToUtf8(*bytes, encoding);
+  if (!text) text = ValidUtf8(*bytes);
+  std::size_t start = 0;
+  for (int current = 1; current < line; ++current) {
+    start = text->find('\n', start);
+    if (start == std::string::npos) return {};
+    ++start;
   }
-  if (!text.empty() && text.back() == '\r') text.pop_back();
-  return ValidUtf8(text);
+  std::string_view found = std::string_view(*text).substr(start);
+  found = found.substr(0, found.find('\n'));
+  if (!found.empty() && found.back() == '\r') found.remove_suffix(1);
+  return std::string(found);
 }
 
 }  // namespace
@@ -266,6 +258,7 @@ bool XmlDocument::load(const std::string& path) {
     state.message = "External entities are not loaded: " + state.refusedName;
   }
   const bool wellFormed = context->wellFormed != 0;
+  const std::string encoding = DocumentEncoding(context);
   xmlFreeParserCtxt(context);
   ::close(fd);
 
@@ -277,7 +270,7 @@ bool XmlDocument::load(const std::string& path) {
   parseError_.errorCode = state.first.code != 0 ? state.first.code : XML_ERR_DOCUMENT_END;
   parseError_.line = state.first.line;
   parseError_.linepos = state.first.int2;
-  parseError_.srcText = SourceLine(path, state.first.line);
+  parseError_.srcText = SourceLine(path, state.first.line, encoding);
   parseError_.reason = state.anyError ? TrimEnd(state.message) : "The document is not well-formed.";
   return false;
 }
@@ -365,9 +358,6 @@ XmlNode XmlNode::parentNode() const {
 std::vector<XmlAttribute> XmlNode::attributes() const {
   std::vector<XmlAttribute> result;
   if (nodeType() != XmlNodeType::Element) return result;
-  for (xmlNsPtr ns = Raw(node_)->nsDef; ns; ns = ns->next) {
-    result.push_back({ns->prefix ? Chars(ns->prefix) : std::string("xmlns"), Chars(ns->href)});
-  }
   for (xmlAttrPtr attr = Raw(node_)->properties; attr; attr = attr->next) {
     result.push_back({Chars(attr->name), Content(reinterpret_cast<xmlNodePtr>(attr))});
   }

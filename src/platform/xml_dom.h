@@ -65,7 +65,8 @@ class XmlNode {
   std::vector<XmlNode> childNodes() const;
   XmlNode parentNode() const;
 
-  // The attributes of an element in document order; namespace declarations first.
+  // The attributes of an element in document order. Namespace declarations are markup,
+  // not attributes, and are not among them.
   std::vector<XmlAttribute> attributes() const;
   // The value of the attribute with exactly this (qualified) name.
   std::optional<std::string> getAttribute(std::string_view name) const;

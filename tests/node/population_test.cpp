@@ -142,6 +142,18 @@ TEST_F(PopulationTest, PendingPointsTakeTheObjectOfTheNVTheyNameInListOrder) {
   EXPECT_EQ(object1->NetworkVariables()->Count(), 3);
 }
 
+TEST_F(PopulationTest, APendingLinkRoundsItsSelectTextHalvesToEven) {
+  // CP 10 names NV "2.5" (NV 2's object), CP 11 names "3.5" (NV 4's object).
+  const auto node = MakeNode("<CPs>" + Cp("C1", 1, "10|2|0-1|2.5") + Cp("C2", 1, "11|2|0-1|3.5") +
+                             "</CPs><NVIs>" + Nv("N2", 1, "@0|1") + Nv("N4", 1, "@1|1") + "</NVIs>");
+  ASSERT_TRUE(node->PopulateDevice(""));
+  const auto id = [&](int key) {
+    return std::dynamic_pointer_cast<IC472VirtualObj>(node->ConfigurationProperties()->Item(key))->LMObjectID();
+  };
+  EXPECT_EQ(id(10), 0);
+  EXPECT_EQ(id(11), 1);
+}
+
 TEST_F(PopulationTest, AFailedPopulationLeavesTheNodeAsItWasAndALaterCallBuildsItAll) {
   // NV 5's self-documentation lacks its "&", so it shows a box: the host's box throws.
   const auto node = MakeNode("<CPs>" + Cp("C1", 2, "10") + "</CPs><NCIs>" + Nv("N4", 1, "&amp;0,0", "04") +

@@ -54,5 +54,29 @@ TEST(KeyedCollection, FailuresRaiseTheirErrorAndChangeNothing) {
   EXPECT_EQ(things.Item("abc"sv)->name, "x");
 }
 
+TEST(KeyedCollection, KeysFoldCaseInEveryScriptAndBytesThatAreNotTextStayApart) {
+  Things things;
+  things.Add(Make("umlaut"), "äRGER");
+  things.Add(Make("sigma"), "Σο");
+  things.Add(Make("sharp s"), "Straße");
+  things.Add(Make("bytes"), "\xFF\xFEk");
+  EXPECT_EQ(things.Item("ÄRGER"sv)->name, "umlaut");
+  EXPECT_EQ(things.Item("STRASSE"sv)->name, "sharp s");
+  EXPECT_EQ(things.Item("\xFF\xFEK"sv)->name, "bytes");
+  ExpectAutomationError([&] { things.Add(Make("x"), "σΟ"); }, err::kDuplicateKey);
+  ExpectAutomationError([&] { things.Add(Make("x"), "STRASSE"); }, err::kDuplicateKey);
+  things.Add(Make("other bytes"), "\xFE\xFFk");
+  ExpectAutomationError([&] { things.Item("\xFF\xFF"sv); }, err::kInvalidArgument);
+  EXPECT_EQ(things.Count(), 5);
+}
+
+TEST(KeyedCollection, ErrorsWithoutASourceOfTheirOwnNameTheComponent) {
+  Things things;
+  ExpectAutomationError([&] { things.Item("missing"sv); }, err::kInvalidArgument, "VemoSupport",
+                        "Invalid procedure call or argument");
+  EXPECT_EQ(AutomationError(9).source(), "VemoSupport");
+  EXPECT_EQ(AutomationError(9, "Caller").source(), "Caller");
+}
+
 }  // namespace
 }  // namespace vemo

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "common/test_support.h"
@@ -59,6 +60,30 @@ TEST_F(XmlDomTest, RefusesHostileDocumentsWithoutReadingOtherFiles) {
     const XmlParseError& error = document_.parseError();
     EXPECT_EQ((error.reason + error.srcText).find("TOPSECRET"), std::string::npos) << content.substr(0, 60);
   }
+}
+
+// `text` (ASCII and Latin-1 only) as UTF-16LE with a byte-order mark.
+std::string Utf16le(const std::string& latin1) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : latin1) bytes += {c, '\0'};
+  return bytes;
+}
+
+TEST_F(XmlDomTest, TheReportShowsTheLineAsTextInTheDocumentsOwnEncoding) {
+  // (file content, line of the error, the line as the report shows it)
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {Utf16le("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<r>\n<a>caf\xE9</b>\n</r>\n"), 3, "<a>café</b>"},
+      {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<r>caf\xE9</x>\n", 2, "<r>café</x>"},
+      {"\xEF\xBB\xBF<r>caf\xC3\xA9</x>\n", 1, "<r>café</x>"},
+  };
+  for (const auto& [content, line, shown] : cases) {
+    EXPECT_FALSE(Load(content));
+    EXPECT_EQ(document_.parseError().line, line) << shown;
+    EXPECT_EQ(document_.parseError().srcText, shown);
+  }
+  // A long UTF-16 line is as long as its text, not twice its bytes.
+  EXPECT_FALSE(Load(Utf16le("<r>" + std::string(20000, 'x') + "</b>")));
+  EXPECT_EQ(document_.parseError().srcText.size(), 20007u);
 }
 
 // A loader such as a host may install for its own documents: it reads any local file.

@@ -76,6 +76,14 @@ TEST(DeviceRecord, ImageBlockSizeAndFlagsConvertTheirText) {
   }
 }
 
+TEST(DeviceRecord, NamespaceDeclarationsAreNeitherItemsNorValues) {
+  const auto record = Load(kDevice, "IsHostBased=\"Yes\"", "xmlns:x=\"urn:x\" xmlns:IsHostBased=\"Yes\" Größe=\"3\"");
+  EXPECT_FALSE(record->IsHostBased());
+  EXPECT_EQ(record->Item(Variant(1))->Name(), "ProgramID");
+  ExpectAutomationError([&] { record->Item(Variant("x")); }, 5);
+  EXPECT_EQ(record->Item(Variant("GRÖSSE"))->Value(), "3") << "item names fold case in every script";
+}
+
 TEST(DeviceRecord, DeviceWithoutDevInfoRaisesObjectNotSet) {
   ExpectAutomationError([] { Load(kDevice, "<DevInfo>" + kDevInfo + "</DevInfo>", "<devinfo/>"); }, 91);
 }
