@@ -1,7 +1,5 @@
 #include "factory/catalogue_search.h"
 
-#include <algorithm>
-#include <cctype>
 
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -17,17 +15,30 @@ bool HasXmlExtension(const std::string& fileName) {
   return UpperCase(platform::GetExtensionName(fileName)) == "XML";
 }
 
+// Queries a file of the folder. One that a link leads out of the folder is reported as
+// unreadable and skipped: a catalogue never shows another file's lines.
+platform::XmlNode QueryInside(const std::string& folder, const std::string& file, const std::string& key, Query query) {
+  if (!platform::LiesWithin(file, folder)) {
+    platform::XmlParseError error;
+    error.errorCode = platform::kUnreadableFileCode;
+    error.reason = "The file cannot be read: it lies outside the catalogue folder.";
+    ReportParseError(file, error);
+    return {};
+  }
+  return query(file, key);
+}
+
 // Tries `firstFile` in `folder`, then scans the folder's xml files in listing order;
 // the first file that gives an element wins.
 CatalogueMatch Search(const std::string& folder, const std::string& firstFile, const std::string& key, Query query) {
   CatalogueMatch match{{}, folder + firstFile};
   // An ID with a separator or a NUL in it names no file of this folder.
   const bool namesAFile = firstFile.find_first_of(std::string("/\0", 2)) == std::string::npos;
-  if (namesAFile && platform::FileExists(match.file)) match.element = query(match.file, key);
+  if (namesAFile && platform::FileExists(match.file)) match.element = QueryInside(folder, match.file, key, query);
   if (match.element) return match;
   for (const platform::FileEntry& entry : platform::ListFiles(folder)) {
     if (!HasXmlExtension(entry.name)) continue;
-    match.element = query(entry.path, key);
+    match.element = QueryInside(folder, entry.path, key, query);
     if (match.element) {
       match.file = entry.path;
       break;

@@ -84,6 +84,16 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t
   }
 }
 
+bool LiesWithin(const std::string& path, const std::string& folder) {
+  std::error_code error;
+  const fs::path file = fs::canonical(path, error);
+  if (error) return false;
+  const fs::path root = fs::canonical(folder, error);
+  if (error) return false;
+  const auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
+  return rootEnd == root.end() && fileAt != file.end();
+}
+
 std::string GetExtensionName(const std::string& fileName) {
   const std::size_t dot = fileName.rfind('.');
   return dot == std::string::npos ? std::string() : fileName.substr(dot + 1);

@@ -29,6 +29,10 @@ int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string&
 // turns out larger than `maxBytes` while it is read.
 std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes);
 
+// True when the file `path` names, symbolic links followed, lies inside `folder` (also
+// resolved), so that a link cannot lead a reader elsewhere.
+bool LiesWithin(const std::string& path, const std::string& folder);
+
 // The text after the last dot of a file name, or empty when it has none.
 std::string GetExtensionName(const std::string& fileName);
 

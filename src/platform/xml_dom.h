@@ -26,6 +26,9 @@ enum class XmlNodeType : int {
   Notation = 12,
 };
 
+// The error code of a file that cannot be read at all.
+inline constexpr std::int32_t kUnreadableFileCode = 1549;  // libxml2's XML_IO_LOAD_ERROR
+
 struct XmlParseError {
   std::int32_t errorCode = 0;  // 0 when the document loaded
   std::int32_t line = 0;       // 1-based line of the problem, 0 when unknown

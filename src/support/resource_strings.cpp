@@ -14,15 +14,20 @@ namespace {
 // Character positions are 16-bit: a placeholder further in than this cannot be addressed.
 constexpr std::size_t kMaxCharacterPosition = 32767;
 
-// Finds `placeholder` and checks that its 1-based character position fits 16 bits.
-std::size_t FindPlaceholder(const std::string& text, std::string_view placeholder) {
-  const std::size_t at = text.find(placeholder);
-  if (at == std::string::npos) return at;
+// The 1-based character position of the byte at `at`.
+std::size_t CharacterPosition(const std::string& text, std::size_t at) {
   std::size_t position = 1;
   for (std::size_t i = 0; i < at; ++i) {
     if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++position;
   }
-  if (position > kMaxCharacterPosition) throw AutomationError(err::kOverflow);
+  return position;
+}
+
+// Finds `placeholder` and checks that its 1-based character position fits 16 bits.
+std::size_t FindPlaceholder(const std::string& text, std::string_view placeholder) {
+  const std::size_t at = text.find(placeholder);
+  if (at == std::string::npos) return at;
+  if (CharacterPosition(text, at) > kMaxCharacterPosition) throw AutomationError(err::kOverflow);
   return at;
 }
 
@@ -74,6 +79,11 @@ std::string GetResString(std::uint16_t nID) {
   } catch (const AutomationError& error) {
     return "Internal Error: " + std::to_string(error.number()) + ", Loading String Resource #" + std::to_string(nID);
   }
+}
+
+bool PlaceholderFits(const std::string& sText, std::string_view placeholder) {
+  const std::size_t at = sText.find(placeholder);
+  return at == std::string::npos || CharacterPosition(sText, at) <= kMaxCharacterPosition;
 }
 
 std::string ReplaceNumParam(std::string sText, const Variant& vValue) {

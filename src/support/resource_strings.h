@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "vemosupport/variant.h"
 
@@ -26,6 +27,10 @@ std::string GetResString(std::uint16_t nID);
 // 3.14159 give "3.14"). Unchanged when there is no "%0"; an overflow error (6) when the
 // placeholder starts beyond character 32767.
 std::string ReplaceNumParam(std::string sText, const Variant& vValue);
+
+// True when `sText` has no `placeholder`, or its first one starts at character 32767 or
+// before, so that replacing it cannot overflow.
+bool PlaceholderFits(const std::string& sText, std::string_view placeholder);
 
 // `sText` with its first "%s" replaced by `sValue`; unchanged when there is none; an
 // overflow error (6) when the placeholder starts beyond character 32767.

@@ -1,5 +1,8 @@
 #include "support/xml_loading.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/message_box.h"
 #include "support/resource_strings.h"
 
@@ -17,12 +20,40 @@ std::optional<platform::XmlDocument> LoadXmlDocument(const std::string& sXMLFile
   return document;
 }
 
+namespace {
+
+// Characters of a long line shown on each side of the error position.
+constexpr std::size_t kExcerptReach = 100;
+constexpr const char* kCutMarker = "[...]";
+
+// The part of `line` around 1-based character `position`, with a marker where it was
+// cut.
+std::string ExcerptAround(const std::string& line, std::int32_t position) {
+  // Byte offsets at which the characters start.
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) starts.push_back(i);
+  }
+  const std::size_t at = std::min<std::size_t>(position > 0 ? static_cast<std::size_t>(position - 1) : 0, starts.size());
+  const std::size_t first = at > kExcerptReach ? at - kExcerptReach : 0;
+  const std::size_t last = std::min(starts.size(), at + kExcerptReach);
+  const std::size_t from = first < starts.size() ? starts[first] : line.size();
+  const std::size_t to = last < starts.size() ? starts[last] : line.size();
+  return (first > 0 ? kCutMarker : "") + line.substr(from, to - from) + (last < starts.size() ? kCutMarker : "");
+}
+
+}  // namespace
+
 void ReportParseError(const std::string& sXMLFile, const platform::XmlParseError& error) {
   std::string text = GetResString(res::kParseErrorReport);
   text = ReplaceStrParam(text, sXMLFile);
   text = ReplaceNumParam(text, Variant(error.line));
   text = ReplaceNumParam(text, Variant(error.linepos));
-  text = ReplaceStrParam(text, error.srcText);
+  // A line so long that the report could not be filled is shown around the error only,
+  // so the box still appears and a search goes on.
+  std::string shown = error.srcText;
+  if (!PlaceholderFits(ReplaceStrParam(text, shown), "%s")) shown = ExcerptAround(shown, error.linepos);
+  text = ReplaceStrParam(text, shown);
   text = ReplaceStrParam(text, error.reason);
   platform::MessageBox(text, GetResString(res::kXmlParsingErrorTitle), kMbIconExclamation);
 }

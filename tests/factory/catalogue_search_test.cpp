@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 
 #include "common/test_support.h"
@@ -48,6 +49,22 @@ TEST_F(CatalogueSearchTest, ScansXmlExtensionsInAnyCaseOnlyAndDeviceCodeTriesMis
   EXPECT_EQ(SearchByDeviceCode(dir_.slash(), kCode).file, File("A.Xml"));
   dir_.Write("MiscPIDs.xml", Catalogue(Device(kId, kCode)));
   EXPECT_EQ(SearchByDeviceCode(dir_.slash(), kCode).file, File("MiscPIDs.xml"));
+}
+
+TEST_F(CatalogueSearchTest, LinksOutOfTheFolderAndHugeFilesAreReportedAndSkipped) {
+  const std::string folder = dir_.Mkdir("catalogue");
+  const std::string secret = dir_.Write("secret.xml", "<C5Devices>\nTOPSECRET root:x:0:0\n");
+  std::filesystem::create_symlink(secret, folder + "/a.xml");
+  const std::string inside = dir_.Write("catalogue/real/device.xml", Catalogue(Device(kId)));
+  std::filesystem::create_symlink(inside, folder + "/b.xml");
+  // A sparse file just past 16 MiB: refused by its size, not read.
+  std::filesystem::resize_file(dir_.Write("catalogue/0.xml", ""), 16 * 1024 * 1024 + 1);
+
+  EXPECT_EQ(SearchByProgramID(folder + "/", kId).file, folder + "/b.xml") << "a link within the folder is followed";
+  ASSERT_EQ(boxes_.boxes().size(), 2u);
+  EXPECT_NE(boxes_.boxes()[0].text.find("too large"), std::string::npos) << boxes_.boxes()[0].text;
+  EXPECT_NE(boxes_.boxes()[1].text.find("outside the catalogue folder"), std::string::npos);
+  for (const test::RecordedBox& box : boxes_.boxes()) EXPECT_EQ(box.text.find("TOPSECRET"), std::string::npos);
 }
 
 TEST_F(CatalogueSearchTest, ProgramIDWithASeparatorOrNulOpensNoFileOutsideTheFolder) {
