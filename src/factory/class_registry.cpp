@@ -1,10 +1,14 @@
 #include "factory/class_registry.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -28,12 +32,36 @@ platform::Hook<std::string>& HostRegistryFile() {
   return path;
 }
 
+// JSON nested deeper than any record of ours is refused before it is parsed.
+constexpr int kMaxRecordDepth = 32;
+
+// The deepest nesting of arrays and objects in JSON text, strings skipped.
+int NestingDepth(std::string_view text) {
+  int depth = 0;
+  int deepest = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      deepest = std::max(deepest, ++depth);
+    } else if (c == '}' || c == ']') {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 // The record as it stands: empty when there is no file, nothing when it is not one.
 std::optional<Json> ReadRecord(const std::string& path) {
   std::error_code error;
   if (!fs::exists(fs::symlink_status(path, error))) return Json::object();
   const std::optional<std::string> text = platform::ReadRegularFile(path, kMaxRecordBytes);
-  if (!text) return std::nullopt;
+  if (!text || NestingDepth(*text) > kMaxRecordDepth) return std::nullopt;
   Json record = Json::parse(*text, nullptr, /*allow_exceptions=*/false);
   if (record.is_discarded() || !record.is_object()) return std::nullopt;
   for (const char* table : {"classes", "typeLibraries"}) {
@@ -42,21 +70,71 @@ std::optional<Json> ReadRecord(const std::string& path) {
   return record;
 }
 
-// Writes beside the record and renames, so a failed write never leaves half a record.
-bool WriteRecord(const std::string& path, const Json& record) {
-  std::error_code error;
-  const fs::path target(path);
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::trunc);
-    if (!file) return false;
-    file << record.dump(2) << "\n";
-    if (!file.flush()) return false;
+// Writes `text` whole to a descriptor.
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(written));
   }
-  fs::rename(temporary, target, error);
-  if (error) fs::remove(temporary, error);
-  return !error;
+  return true;
+}
+
+// Writes a new file of a unique name, created exclusively beside the record (so no
+// planted file or link is ever followed), flushes it to disk and renames it over the
+// record: a reader sees the old record or the new one, never half of one.
+bool WriteRecord(const std::string& path, const Json& record) {
+  std::string temporary = path + ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, record.dump() + "\n") && ::fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    ::unlink(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+// An advisory lock on "<record>.lock", held from reading the record to renaming the new
+// one over it, so that two processes registering at once do not lose each other's
+// entries.
+class RecordLock {
+ public:
+  explicit RecordLock(const std::string& path) {
+    std::error_code error;
+    const fs::path target(path);
+    if (target.has_parent_path()) fs::create_directories(target.parent_path(), error);
+    fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        ::close(fd_);
+        fd_ = -1;
+      }
+    }
+  }
+  ~RecordLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  RecordLock(const RecordLock&) = delete;
+  RecordLock& operator=(const RecordLock&) = delete;
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// Reads the record, lets `change` edit it and writes it back, all under the lock.
+template <class Change>
+bool UpdateRecord(Change change) {
+  const std::string path = RegistryFile();
+  const RecordLock lock(path);
+  if (!lock.held()) return false;
+  std::optional<Json> record = ReadRecord(path);
+  if (!record) return false;
+  change(*record);
+  return WriteRecord(path, *record);
 }
 
 }  // namespace
@@ -89,33 +167,27 @@ std::string RegistryFile() {
 void SetRegistryFile(std::string path) { HostRegistryFile().Set(std::make_shared<const std::string>(std::move(path))); }
 
 bool RegisterClasses(const std::string& libraryPath) {
-  const std::string path = RegistryFile();
-  std::optional<Json> record = ReadRecord(path);
-  if (!record) return false;
-  Json& classes = (*record)["classes"];
-  if (classes.is_null()) classes = Json::object();
-  for (const PublicClass& entry : PublicClasses()) {
-    classes[entry.progId] = {{"clsid", entry.clsid},
-                             {"library", libraryPath},
-                             {"creatable", entry.creatable},
-                             {"threadingModel", "Apartment"},
-                             {"typeLibrary", kTypeLibraryId}};
-  }
-  (*record)["typeLibraries"][kTypeLibraryId] = {{"name", "VemoSupport"}, {"library", libraryPath}, {"OLESelfRegister", true}};
-  return WriteRecord(path, *record);
+  return UpdateRecord([&libraryPath](Json& record) {
+    Json& classes = record["classes"];
+    if (classes.is_null()) classes = Json::object();
+    for (const PublicClass& entry : PublicClasses()) {
+      classes[entry.progId] = {{"clsid", entry.clsid},
+                               {"library", libraryPath},
+                               {"creatable", entry.creatable},
+                               {"threadingModel", "Apartment"},
+                               {"typeLibrary", kTypeLibraryId}};
+    }
+    record["typeLibraries"][kTypeLibraryId] = {{"name", "VemoSupport"}, {"library", libraryPath}, {"OLESelfRegister", true}};
+  });
 }
 
 bool UnregisterClasses() {
-  const std::string path = RegistryFile();
-  std::optional<Json> record = ReadRecord(path);
-  if (!record) return false;
-  if (record->contains("classes")) {
-    for (const PublicClass& entry : PublicClasses()) (*record)["classes"].erase(entry.progId);
-  }
-  if (record->contains("typeLibraries") && (*record)["typeLibraries"].is_object()) {
-    (*record)["typeLibraries"].erase(kTypeLibraryId);
-  }
-  return WriteRecord(path, *record);
+  return UpdateRecord([](Json& record) {
+    if (record.contains("classes")) {
+      for (const PublicClass& entry : PublicClasses()) record["classes"].erase(entry.progId);
+    }
+    if (record.contains("typeLibraries")) record["typeLibraries"].erase(kTypeLibraryId);
+  });
 }
 
 std::optional<Registration> FindRegistration(const std::string& progId) {

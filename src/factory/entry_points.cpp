@@ -38,7 +38,9 @@ std::string ThisLibraryPath() {
 
 std::shared_ptr<Object> CreateObject(const std::string& progId) {
   const std::optional<Registration> registration = FindRegistration(progId);
-  if (!registration || !registration->creatable || registration->library.empty()) {
+  // The record names a library to load: only an absolute path is trusted, never one
+  // that the search path or the current folder would resolve.
+  if (!registration || !registration->creatable || !registration->library.starts_with('/')) {
     throw AutomationError(kCannotCreateObject, "CreateObject", kCannotCreateDescription);
   }
   // The library stays loaded: the objects it makes run its code.

@@ -1,8 +1,12 @@
 #include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -122,6 +126,53 @@ TEST(EntryPoints, ClassObjectServesTheFactoryOnlyAndCountsAsALiveObject) {
   }
   EXPECT_EQ(Object::LiveCount(), before);
   EXPECT_EQ(DllCanUnloadNow(), before == 0 ? status::kOk : status::kFalse);
+}
+
+TEST_F(EntryPointsTest, RegistrationsFromSeveralProcessesAtOnceKeepTheRecordWhole) {
+  const std::string foreign = R"({"classes": {"Other.Thing": {"clsid": "{1}", "library": "/x", "creatable": true}}})";
+  dir_.Write("config/registry.json", foreign);
+  std::vector<pid_t> children;
+  for (int child = 0; child < 6; ++child) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int failures = 0;
+      for (int round = 0; round < 15; ++round) {
+        failures += (round + child) % 3 == 0 ? DllUnregisterServer() != status::kOk : DllRegisterServer() != status::kOk;
+      }
+      _exit(failures);
+    }
+    children.push_back(pid);
+  }
+  for (const pid_t pid : children) {
+    int result = 0;
+    ASSERT_EQ(waitpid(pid, &result, 0), pid);
+    EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == 0) << "a registration failed";
+  }
+  ASSERT_TRUE(Registration(record_, "Other.Thing")) << ReadAll(record_);
+  EXPECT_EQ(DllRegisterServer(), status::kOk);
+  EXPECT_TRUE(Registration(record_, kFactoryProgId));
+  EXPECT_EQ(ReadAll(record_).find("\n  "), std::string::npos) << "the record is written compactly";
+}
+
+TEST_F(EntryPointsTest, PlantedLinksDeepRecordsAndRelativeLibrariesAreRefused) {
+  // A link planted where a fixed temporary name would be is never followed.
+  const std::string target = dir_.Write("victim.txt", "keep me");
+  std::filesystem::create_directories(dir_.path() + "/config");
+  std::filesystem::create_symlink(target, record_ + ".tmp");
+  ASSERT_EQ(DllRegisterServer(), status::kOk);
+  EXPECT_EQ(ReadAll(target), "keep me");
+
+  // Nesting beyond any real record is not read, so it is never rewritten either.
+  std::string deep = R"({"deep": )" + std::string(40, '[') + std::string(40, ']') + "}";
+  dir_.Write("config/registry.json", deep);
+  EXPECT_EQ(DllRegisterServer(), status::kRegisterFailed);
+  EXPECT_EQ(ReadAll(record_), deep);
+
+  // The record names a library to load: a relative path is not trusted.
+  dir_.Write("config/registry.json", R"({"classes": {"VemoSupport.cFactory": {"clsid": ")" + std::string(kFactoryClsid) +
+                                         R"(", "library": "libvemosupport.so", "creatable": true}}})");
+  test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429, "CreateObject");
 }
 
 // The entry points as a C host reaches them: looked up by name in the loaded library and
