@@ -1,6 +1,7 @@
 #include "platform/xml_dom.h"
 
 #include "platform/file_system.h"
+#include "platform/markup_guard.h"
 #include "platform/text_encoding.h"
 
 #include <libxml/parser.h>
@@ -212,6 +213,33 @@ std::string SourceLine(const std::string& path, int line, const std::string& enc
   return std::string(found);
 }
 
+// --- Reading ---------------------------------------------------------------------------
+
+// The file as libxml2 reads it: every piece passes the markup guard first, so a file
+// that would take the parser unbounded time stops before the parser sees its bytes.
+struct GuardedFile {
+  int fd;
+  MarkupGuard guard;
+};
+
+int ReadGuarded(void* context, char* buffer, int length) noexcept {
+  auto* file = static_cast<GuardedFile*>(context);
+  ssize_t got = 0;
+  do {
+    got = ::read(file->fd, buffer, static_cast<std::size_t>(length));
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) return -1;
+  try {
+    if (!file->guard.Accept(std::string_view(buffer, static_cast<std::size_t>(got)))) return -1;
+  } catch (...) {
+    return -1;  // out of memory while watching: the parse ends as a read error
+  }
+  return static_cast<int>(got);
+}
+
+// The descriptor belongs to XmlDocument::load, which closes it.
+int LeaveOpen(void*) noexcept { return 0; }
+
 }  // namespace
 
 // --- XmlDocument ----------------------------------------------------------------------
@@ -250,10 +278,18 @@ bool XmlDocument::load(const std::string& path) {
   // and entity amplification, which is what turns bombs into parse errors.
   const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
   // libxml2 reads the file in small pieces as it parses.
-  xmlDocPtr doc = xmlCtxtReadFd(context, fd, path.c_str(), nullptr, options);
+  GuardedFile file{fd, {}};
+  xmlDocPtr doc = xmlCtxtReadIO(context, ReadGuarded, LeaveOpen, &file, path.c_str(), nullptr, options);
+  if (!file.guard.problem().empty()) {
+    state.anyError = true;
+    state.first = xmlError{};
+    state.first.code = XML_ERR_INTERNAL_ERROR;
+    state.first.line = file.guard.line();
+    state.message = file.guard.problem();
+  }
   // A refused entity is the cause of whatever the parser said after it: report it, at
   // the place where the parser first stumbled.
-  if (state.refusedEntity) {
+  if (state.refusedEntity && file.guard.problem().empty()) {
     if (!state.anyError) state.first = xmlError{};
     state.anyError = true;
     state.first.code = XML_ERR_EXT_ENTITY_STANDALONE;

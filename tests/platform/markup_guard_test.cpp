@@ -1,0 +1,90 @@
+// Files that would take the parser unbounded time are stopped before it sees them;
+// ordinary catalogue files pass untouched.
+#include <filesystem>
+#include <string>
+
+#include "common/test_support.h"
+#include "platform/markup_guard.h"
+#include "platform/xml_dom.h"
+
+namespace vemo::platform {
+namespace {
+
+std::string Attributes(int count, const std::string& value = "v") {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += " a" + std::to_string(i) + "=\"" + value + "\"";
+  return text;
+}
+
+std::string Utf16le(const std::string& ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : ascii) bytes += {c, '\0'};
+  return bytes;
+}
+
+class MarkupGuardTest : public testing::Test {
+ protected:
+  // Loads `content`; the reason of the failure, or "" when it loaded.
+  std::string Load(const std::string& content) {
+    if (document_.load(dir_.Write("doc.xml", content))) return "";
+    return document_.parseError().reason.empty() ? "failed" : document_.parseError().reason;
+  }
+
+  test::TempDir dir_;
+  XmlDocument document_;
+};
+
+TEST_F(MarkupGuardTest, AStartTagWithMoreAttributesThanTheLimitStopsTheFile) {
+  EXPECT_EQ(Load("<r" + Attributes(MarkupGuard::kMaxAttributes) + "/>"), "");
+  for (const std::string& content :
+       {"<?xml version=\"1.0\"?><r>\n<e" + Attributes(100000) + "/></r>", "<r>\n<e" + Attributes(257) + "/></r>",
+        Utf16le("<r>\n<e" + Attributes(300) + "/></r>")}) {
+    EXPECT_EQ(Load(content), "The file is not read further: a start tag has too many attributes.");
+    EXPECT_EQ(document_.parseError().line, 2);
+  }
+}
+
+TEST_F(MarkupGuardTest, EqualsSignsOutsideStartTagsDoNotCount) {
+  const std::string many(5000, '=');
+  EXPECT_EQ(Load("<r a=\"" + many + "\" b='" + many + "'><!-- <x" + Attributes(300) + "> " + many + " --><![CDATA[<y" +
+                 Attributes(300) + ">]]><?pi " + many + "?>" + many + "<z" + Attributes(200) + "/></r>"),
+            "");
+}
+
+TEST_F(MarkupGuardTest, DeclarationsBeyondAnyCatalogueAndUnreadableEncodingsAreRefused) {
+  std::string defaults, markup;
+  for (int i = 0; i < 300; ++i) defaults += " d" + std::to_string(i) + " CDATA \"v\"";
+  EXPECT_EQ(Load("<!DOCTYPE r [<!ATTLIST r" + defaults + ">]>\n<r/>"),
+            "The file is not read further: its document type declares too much.");
+  EXPECT_EQ(Load("<!DOCTYPE r [<!ENTITY e \"<x" + Attributes(300, "&#61;") + "/>\">]>\n<r>&e;</r>"),
+            "The file is not read further: its document type declares too much.");
+  EXPECT_EQ(Load("<!DOCTYPE r [<!ENTITY e \"small\">]>\n<r>&e;</r>"), "") << "a small internal subset is fine";
+  EXPECT_EQ(Load("<?xml version=\"1.0\" encoding=\"UTF-7\"?>\n<r/>"), "The file's encoding (UTF-7) is not read.");
+  EXPECT_EQ(Load("\x4C\x6F\xA7\x94\x93\x40"), "The file's encoding (EBCDIC) is not read.");
+  EXPECT_EQ(Load("<?xml version='1.0' encoding='ISO-8859-1'?>\n<r a='\xE9'/>"), "");
+}
+
+TEST(MarkupGuard, PiecesOfAnySizeGiveTheSameAnswer) {
+  const std::string content = Utf16le("<r>" + std::string(50, '=') + "<e" + Attributes(257) + "/></r>");
+  MarkupGuard whole;
+  EXPECT_FALSE(whole.Accept(content));
+  MarkupGuard byByte;
+  bool accepted = true;
+  for (char byte : content) accepted = accepted && byByte.Accept(std::string_view(&byte, 1));
+  EXPECT_FALSE(accepted);
+  EXPECT_EQ(byByte.problem(), whole.problem());
+}
+
+TEST(MarkupGuard, TheSampleCatalogueFilesPass) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(VEMO_SOURCE_DIR "/catalog")) {
+    if (entry.path().extension() != ".xml") continue;
+    XmlDocument document;
+    EXPECT_TRUE(document.load(entry.path().string())) << entry.path() << ": " << document.parseError().reason;
+    ++files;
+  }
+  EXPECT_GE(files, 2);
+}
+
+}  // namespace
+}  // namespace vemo::platform
