@@ -1,161 +1,171 @@
-#include <pybind11/stl.h>
-
-#include "node/C472VirtualLMCol.h"
-#include "node/C472VirtualNode.h"
-#include "points/C472VirtualCPCol.h"
-#include "points/C472VirtualNVCol.h"
+// Virtual nodes, their LonMark objects and their data points.
 #include "py_bindings.h"
+#include "vemosupport/vemosupport.h"
 
 namespace vemo::python {
 
 namespace {
 
-// A LonMark object seen through one of its two collection interfaces. Both name their
-// members Count, Item and NewEnum, so Python gets a view for each.
-template <class Interface>
-struct LMObjectView {
-  std::shared_ptr<Interface> collection;
-  std::int32_t Count() const { return collection->Count(); }
-  std::shared_ptr<Enumerator> NewEnum() const { return collection->NewEnum(); }
-  auto Item(const Variant& index) const { return collection->Item(index); }
-};
-using LMObjectCPs = LMObjectView<I709ConfigurationProperties>;
-using LMObjectNVs = LMObjectView<I709NetworkVariables>;
+using NodeClass = py::class_<_C472VirtualNode, std::shared_ptr<_C472VirtualNode>>;
 
-// The IC472VirtualObj members that NVs and CPs share.
-template <class T, class Class>
-void BindVirtualObj(Class& cls) {
-  cls.def_property(
-         "LMObjectID", [](const T& self) { return self.LMObjectID(); },
-         [](T& self, py::handle lID) { self.LMObjectID(ArgInt32(lID)); })
-      .def_property_readonly("SelectData", [](const T& self) { return self.SelectData(); });
+// The node as a device: its I709Node members.
+void BindDeviceMembers(NodeClass& node) {
+  using Node = I709Node;
+  auto device = [](py::handle self) { return Face<Node, _C472VirtualNode>(self); };
+  Getter(node, "Channel", &Node::Channel);
+  Getter(node, "Comment", &Node::Comment);
+  Getter(node, "ConfigurationProperties", &Node::ConfigurationProperties);
+  Getter(node, "NetworkVariables", &Node::NetworkVariables);
+  Getter(node, "MajorVersion", &Node::MajorVersion);
+  Getter(node, "MinorVersion", &Node::MinorVersion);
+  Property(node, "Mode", &Node::Mode, &Node::Mode);
+  Getter(node, "UniqueNodeNum", &Node::UniqueNodeNum);
+  Getter(node, "ObjectCount", &Node::ObjectCount);
+  Getter(node, "ProgramID", &Node::ProgramID);
+  Getter(node, "SelfDocumentation", &Node::SelfDocumentation);
+  Property(node, "State", &Node::State, &Node::State);
+  Property(node, "SendExplicitMessages", &Node::SendExplicitMessages, &Node::SendExplicitMessages);
+  node.def(
+          "GetDomain",
+          [device](py::handle self, py::handle nIndex) { return Result(device(self)->GetDomain(ArgInt16(nIndex))); },
+          py::arg("nIndex"))
+      .def(
+          "GetNode",
+          [device](py::handle self, py::handle nDomainIndex, py::handle nSubnetIndex) {
+            const auto face = device(self);
+            return face->GetNode(ArgInt16(nDomainIndex), ArgInt16(nSubnetIndex));
+          },
+          py::arg("nDomainIndex"), py::arg("nSubnetIndex"))
+      .def(
+          "GetObject",
+          [device](py::handle self, py::handle nIndex, py::handle sName, py::handle iType, py::handle lResourceIdx) {
+            const auto face = device(self);
+            std::string name = ArgText(sName);
+            std::int16_t type = ArgInt16(iType);
+            std::int32_t resource = ArgInt32(lResourceIdx);
+            const Variant object = face->GetObject(ArgInt16(nIndex), name, type, resource);
+            return py::make_tuple(ToPython(object), Text(name), type, resource);
+          },
+          py::arg("nIndex"), py::arg("sName") = "", py::arg("iType") = 0, py::arg("lResourceIdx") = 0)
+      .def(
+          "GetSubnet", [device](py::handle self, py::handle nIndex) { return device(self)->GetSubnet(ArgInt16(nIndex)); },
+          py::arg("nIndex"))
+      .def("Reset", [device](py::handle self) { device(self)->Reset(); })
+      .def("Wink", [device](py::handle self) { device(self)->Wink(); })
+      .def(
+          "RespondToRequest",
+          [device](py::handle self, py::handle MsgCode, py::handle MsgData) {
+            const auto face = device(self);
+            return face->RespondToRequest(ArgText(MsgCode), ArgText(MsgData));
+          },
+          py::arg("MsgCode"), py::arg("MsgData"))
+      .def(
+          "SendMessageWait",
+          [device](py::handle self, py::handle MsgCode, py::handle MsgData, py::handle MsgLength) {
+            const auto face = device(self);
+            const std::string code = ArgText(MsgCode);
+            std::string data = ArgText(MsgData);
+            const std::int32_t length = ArgInt32(MsgLength);
+            const bool ok = face->SendMessageWait(code, data, length);
+            return py::make_tuple(ok, Text(data), length);
+          },
+          py::arg("MsgCode"), py::arg("MsgData"), py::arg("MsgLength"));
 }
 
 void BindNodeClass(py::module_& module) {
-  py::class_<C472VirtualNode, std::shared_ptr<C472VirtualNode>>(module, "C472VirtualNode")
-      // _C472VirtualNode
-      .def_property_readonly("ProgIDInfo", [](const C472VirtualNode& self) { return Wrap(self.ProgIDInfo()); })
-      .def("PopulateDevice", [](C472VirtualNode& self, py::handle sKivName) { return self.PopulateDevice(ArgText(sKivName)); },
-           py::arg("sKivName") = "")
-      // I709Node
-      .def_property_readonly("Channel", [](const C472VirtualNode& self) { return self.Channel(); })
-      .def_property_readonly("Comment", [](const C472VirtualNode& self) { return self.Comment(); })
-      .def_property_readonly("ConfigurationProperties",
-                             [](const C472VirtualNode& self) { return Wrap(self.ConfigurationProperties()); })
-      .def_property_readonly("NetworkVariables", [](const C472VirtualNode& self) { return Wrap(self.NetworkVariables()); })
-      .def_property_readonly("MajorVersion", [](const C472VirtualNode& self) { return self.MajorVersion(); })
-      .def_property_readonly("MinorVersion", [](const C472VirtualNode& self) { return self.MinorVersion(); })
-      .def_property(
-          "Mode", [](const C472VirtualNode& self) { return self.Mode(); },
-          [](C472VirtualNode& self, py::handle value) { self.Mode(ArgInt16(value)); })
-      .def_property_readonly("UniqueNodeNum", [](const C472VirtualNode& self) { return self.UniqueNodeNum(); })
-      .def_property_readonly("ObjectCount", [](const C472VirtualNode& self) { return self.ObjectCount(); })
-      .def_property_readonly("ProgramID", [](const C472VirtualNode& self) { return self.ProgramID(); })
-      .def_property_readonly("SelfDocumentation", [](const C472VirtualNode& self) { return self.SelfDocumentation(); })
-      .def_property(
-          "State", [](const C472VirtualNode& self) { return self.State(); },
-          [](C472VirtualNode& self, py::handle value) { self.State(ArgInt16(value)); })
-      .def_property(
-          "SendExplicitMessages", [](const C472VirtualNode& self) { return self.SendExplicitMessages(); },
-          [](C472VirtualNode& self, py::handle value) { self.SendExplicitMessages(ArgBool(value)); })
-      .def("GetDomain", [](C472VirtualNode& self, py::handle nIndex) { return self.GetDomain(ArgInt16(nIndex)); },
-           py::arg("nIndex"))
-      .def("GetNode",
-           [](C472VirtualNode& self, py::handle nDomainIndex, py::handle nSubnetIndex) {
-             return self.GetNode(ArgInt16(nDomainIndex), ArgInt16(nSubnetIndex));
-           },
-           py::arg("nDomainIndex"), py::arg("nSubnetIndex"))
-      .def("GetObject",
-           [](C472VirtualNode& self, py::handle nIndex, py::handle sName, py::handle iType, py::handle lResourceIdx) {
-             std::string name = ArgText(sName);
-             std::int16_t type = ArgInt16(iType);
-             std::int32_t resource = ArgInt32(lResourceIdx);
-             const Variant object = self.GetObject(ArgInt16(nIndex), name, type, resource);
-             return py::make_tuple(ToPython(object), name, type, resource);
-           },
-           py::arg("nIndex"), py::arg("sName") = "", py::arg("iType") = 0, py::arg("lResourceIdx") = 0)
-      .def("GetSubnet", [](C472VirtualNode& self, py::handle nIndex) { return self.GetSubnet(ArgInt16(nIndex)); },
-           py::arg("nIndex"))
-      .def("Reset", &C472VirtualNode::Reset)
-      .def("Wink", &C472VirtualNode::Wink)
-      .def("RespondToRequest",
-           [](C472VirtualNode& self, py::handle MsgCode, py::handle MsgData) {
-             return self.RespondToRequest(ArgText(MsgCode), ArgText(MsgData));
-           },
-           py::arg("MsgCode"), py::arg("MsgData"))
-      .def("SendMessageWait",
-           [](C472VirtualNode& self, py::handle MsgCode, py::handle MsgData, py::handle MsgLength) {
-             std::string data = ArgText(MsgData);
-             const std::int32_t length = ArgInt32(MsgLength);
-             const bool ok = self.SendMessageWait(ArgText(MsgCode), data, length);
-             return py::make_tuple(ok, data, length);
-           },
-           py::arg("MsgCode"), py::arg("MsgData"), py::arg("MsgLength"))
-      // ICorvelNodeOffline
-      .def_property_readonly("ConfigurationFile", [](const C472VirtualNode& self) { return self.ConfigurationFile(); })
-      .def("Refresh", &C472VirtualNode::Refresh);
+  NodeClass node(module, "C472VirtualNode", "An offline virtual node built from a catalogue entry.");
+  Getter(node, "ProgIDInfo", &_C472VirtualNode::ProgIDInfo);
+  node.def(
+      "PopulateDevice",
+      [](py::handle self, py::handle sKivName) {
+        const auto virtualNode = Held<_C472VirtualNode>(self);
+        const std::string path = ArgPath(sKivName);
+        return Unlocked([&] { return virtualNode->PopulateDevice(path); });
+      },
+      py::arg("sKivName") = "",
+      "Builds the node and reads the configuration file (str, bytes or os.PathLike; empty for none). A failure, "
+      "such as an exception raised by a hook, leaves the node as it was before the call.");
+  BindDeviceMembers(node);
+
+  using Offline = ICorvelNodeOffline;
+  Getter(node, "ConfigurationFile", &Offline::ConfigurationFile);
+  node.def(
+      "Refresh",
+      [](py::handle self) {
+        const auto offline = Face<Offline, _C472VirtualNode>(self);
+        Unlocked([&] { offline->Refresh(); });
+      },
+      "Rereads the configuration file; the reader's failures, exceptions included, are ignored.");
 }
 
 void BindLonMarkObjects(py::module_& module) {
-  py::class_<C472VirtualLMCol, std::shared_ptr<C472VirtualLMCol>> objects(module, "C472VirtualLMCol");
-  BindCollection<C472VirtualLMCol>(objects);
+  py::class_<I709LMObjects, std::shared_ptr<I709LMObjects>> objects(module, "C472VirtualLMCol");
+  BindCollection(objects);
 
-  py::class_<LMObjectCPs> cps(module, "LMObjectCPs");
-  BindCollection<LMObjectCPs>(cps);
-  py::class_<LMObjectNVs> nvs(module, "LMObjectNVs");
-  BindCollection<LMObjectNVs>(nvs);
+  py::class_<LMObjectCPs, std::shared_ptr<LMObjectCPs>> cps(module, "LMObjectCPs");
+  BindCollection(cps);
+  py::class_<LMObjectNVs, std::shared_ptr<LMObjectNVs>> nvs(module, "LMObjectNVs");
+  BindCollection(nvs);
 
-  py::class_<C472VirtualLM, std::shared_ptr<C472VirtualLM>>(module, "C472VirtualLM")
-      .def_property_readonly("Description", [](const C472VirtualLM& self) { return self.Description(); })
-      .def_property_readonly("Index", [](const C472VirtualLM& self) { return self.Index(); })
+  using LM = I709LMObject;
+  py::class_<LM, std::shared_ptr<LM>> object(module, "C472VirtualLM");
+  Getter(object, "Description", &LM::Description);
+  Getter(object, "Index", &LM::Index);
+  object
       .def_property_readonly("ConfigurationProperties",
-                             [](const C472VirtualLM& self) -> py::object {
-                               auto collection = self.ConfigurationProperties();
-                               return collection ? py::cast(LMObjectCPs{collection}) : py::none();
+                             [](py::handle self) -> py::object {
+                               auto collection = Held<LM>(self)->ConfigurationProperties();
+                               return collection ? py::cast(std::make_shared<LMObjectCPs>(LMObjectCPs{collection}))
+                                                 : py::none();
                              })
-      .def_property_readonly("NetworkVariables",
-                             [](const C472VirtualLM& self) -> py::object {
-                               auto collection = self.NetworkVariables();
-                               return collection ? py::cast(LMObjectNVs{collection}) : py::none();
-                             })
-      .def_property_readonly("Name", [](const C472VirtualLM& self) { return self.Name(); })
-      .def_property_readonly("PrimaryNV", [](const C472VirtualLM& self) { return Wrap(self.PrimaryNV()); })
-      .def_property("TestCommand", nullptr, [](C472VirtualLM& self, py::handle value) { self.TestCommand(ArgInt16(value)); })
-      .def_property_readonly("TestResults", [](const C472VirtualLM& self) { return self.TestResults(); })
-      .def_property(
-          "LMObjectType", [](const C472VirtualLM& self) { return self.LMObjectType(); },
-          [](C472VirtualLM& self, py::handle value) { self.LMObjectType(ArgInt16(value)); });
+      .def_property_readonly("NetworkVariables", [](py::handle self) -> py::object {
+        auto collection = Held<LM>(self)->NetworkVariables();
+        return collection ? py::cast(std::make_shared<LMObjectNVs>(LMObjectNVs{collection})) : py::none();
+      });
+  Getter(object, "Name", &LM::Name);
+  Getter(object, "PrimaryNV", &LM::PrimaryNV);
+  Setter(object, "TestCommand", &LM::TestCommand);
+  Getter(object, "TestResults", &LM::TestResults);
+  Property(object, "LMObjectType", &LM::LMObjectType, &LM::LMObjectType);
+}
+
+// The IC472VirtualObj members that NVs and CPs share.
+template <class Class>
+void BindVirtualObj(Class& cls) {
+  Property(cls, "LMObjectID", &IC472VirtualObj::LMObjectID, &IC472VirtualObj::LMObjectID);
+  Getter(cls, "SelectData", &IC472VirtualObj::SelectData);
 }
 
 void BindDataPoints(py::module_& module) {
-  py::class_<C472VirtualNVCol, std::shared_ptr<C472VirtualNVCol>> nvs(module, "C472VirtualNVCol");
-  BindCollection<C472VirtualNVCol>(nvs);
-  py::class_<C472VirtualCPCol, std::shared_ptr<C472VirtualCPCol>> cps(module, "C472VirtualCPCol");
-  BindCollection<C472VirtualCPCol>(cps);
+  py::class_<I709NetworkVariables, std::shared_ptr<I709NetworkVariables>> nvs(module, "C472VirtualNVCol");
+  BindCollection(nvs);
+  py::class_<I709ConfigurationProperties, std::shared_ptr<I709ConfigurationProperties>> cps(module,
+                                                                                          "C472VirtualCPCol");
+  BindCollection(cps);
 
-  py::class_<C472VirtualNV, std::shared_ptr<C472VirtualNV>> nv(module, "C472VirtualNV");
-  nv.def_property_readonly("Comment", [](const C472VirtualNV& self) { return self.Comment(); })
-      .def_property_readonly("Index", [](const C472VirtualNV& self) { return self.Index(); })
-      .def_property_readonly("IsConfigurationVariable", [](const C472VirtualNV& self) { return self.IsConfigurationVariable(); })
-      .def_property_readonly("Length", [](const C472VirtualNV& self) { return self.Length(); })
-      .def_property_readonly("Name", [](const C472VirtualNV& self) { return self.Name(); })
-      .def_property_readonly("NVType", [](const C472VirtualNV& self) { return self.NVType(); })
-      .def_property_readonly("UpdateWhenSoftOffline", [](const C472VirtualNV& self) { return self.UpdateWhenSoftOffline(); })
-      .def_property(
-          "Value", [](const C472VirtualNV& self) { return ToPython(self.Value()); },
-          [](C472VirtualNV& self, py::handle value) { self.Value(FromPython(value)); });
-  BindVirtualObj<C472VirtualNV>(nv);
+  using NV = I709NetworkVariable;
+  py::class_<NV, std::shared_ptr<NV>> nv(module, "C472VirtualNV");
+  Getter(nv, "Comment", &NV::Comment);
+  Getter(nv, "Index", &NV::Index);
+  Getter(nv, "IsConfigurationVariable", &NV::IsConfigurationVariable);
+  Getter(nv, "Length", &NV::Length);
+  Getter(nv, "Name", &NV::Name);
+  Getter(nv, "NVType", &NV::NVType);
+  Getter(nv, "UpdateWhenSoftOffline", &NV::UpdateWhenSoftOffline);
+  Property(nv, "Value", &NV::Value, &NV::Value);
+  BindVirtualObj(nv);
 
-  py::class_<C472VirtualCP, std::shared_ptr<C472VirtualCP>> cp(module, "C472VirtualCP");
-  cp.def_property_readonly("ElementCount", [](const C472VirtualCP& self) { return self.ElementCount(); })
-      .def_property_readonly("ElementSize", [](const C472VirtualCP& self) { return self.ElementSize(); })
-      .def_property_readonly("Name", [](const C472VirtualCP& self) { return self.Name(); })
-      .def_property_readonly("StandardType", [](const C472VirtualCP& self) { return self.StandardType(); })
-      .def_property_readonly("CPType", [](const C472VirtualCP& self) { return self.CPType(); })
-      .def_property(
-          "Value", [](const C472VirtualCP& self) { return ToPython(self.Value()); },
-          [](C472VirtualCP& self, py::handle value) { self.Value(FromPython(value)); });
-  BindVirtualObj<C472VirtualCP>(cp);
+  using CP = I709ConfigurationProperty;
+  py::class_<CP, std::shared_ptr<CP>> cp(module, "C472VirtualCP");
+  Getter(cp, "ElementCount", &CP::ElementCount);
+  Getter(cp, "ElementSize", &CP::ElementSize);
+  Getter(cp, "Name", &CP::Name);
+  Getter(cp, "StandardType", &CP::StandardType);
+  Getter(cp, "CPType", &CP::CPType);
+  Property(cp, "Value", &CP::Value, &CP::Value);
+  BindVirtualObj(cp);
+  Getter(cp, "Key", &IC472VirtualCP::Key);
+  Getter(cp, "Index", &IC472VirtualCP::Index);
 }
 
 }  // namespace

@@ -1,106 +1,149 @@
-#include "vemosupport/cFactory.h"
-#include "factory/class_registry.h"
-#include "vemosupport/host.h"
-#include "vemosupport/entry_points.h"
-#include "vemosupport/enumerator.h"
-#include "progid/cProgIDConfigInfo.h"
-#include "progid/cProgIDInfo.h"
+// The factory, the catalogue records, enumerators and the module's functions.
 #include "py_bindings.h"
+#include "vemosupport/vemosupport.h"
 
 namespace vemo::python {
 
 namespace {
 
 py::object CreateProgIDInfo(cFactory& factory, py::handle sProgID, py::handle sXMLFolder) {
-  return Wrap(factory.CreateProgIDInfo(ArgText(sProgID), ArgText(sXMLFolder)));
+  const std::string id = ArgText(sProgID);
+  const std::string folder = ArgPath(sXMLFolder);
+  return Result(Unlocked([&] { return factory.CreateProgIDInfo(id, folder); }));
 }
 
 py::object CreateVirtualC472Node(cFactory& factory, py::handle oProgIDInfo) {
   const Variant record = FromPython(oProgIDInfo);
   auto info = std::dynamic_pointer_cast<IVemoProgIDInfo>(record.AsObject());
   if (!record.IsEmpty() && !info) throw AutomationError(err::kTypeMismatch);
-  return Wrap(factory.CreateVirtualC472Node(info));
+  return Result(factory.CreateVirtualC472Node(info));
 }
 
 py::object CreateProgIDConfigInfo(cFactory& factory, py::handle sProgID, py::handle sXMLFolder) {
-  return Wrap(factory.CreateProgIDConfigInfo(ArgText(sProgID), ArgText(sXMLFolder)));
+  const std::string id = ArgText(sProgID);
+  const std::string folder = ArgPath(sXMLFolder);
+  return Result(Unlocked([&] { return factory.CreateProgIDConfigInfo(id, folder); }));
+}
+
+void BindEnumerator(py::module_& module) {
+  py::class_<Enumerator, std::shared_ptr<Enumerator>>(module, "Enumerator")
+      .def("Next",
+           [](py::handle self) {
+             const auto item = Held<Enumerator>(self)->Next();
+             return item ? ToPython(*item) : py::none();
+           })
+      .def("Reset", [](py::handle self) { Held<Enumerator>(self)->Reset(); })
+      .def("__iter__",
+           [](py::handle self) {
+             Held<Enumerator>(self);
+             return py::reinterpret_borrow<py::object>(self);
+           })
+      .def("__next__", [](py::handle self) {
+        const auto item = Held<Enumerator>(self)->Next();
+        if (!item) throw py::stop_iteration();
+        return ToPython(*item);
+      });
+}
+
+void BindProgIDRecords(py::module_& module) {
+  py::class_<IVemoProgIDItem, std::shared_ptr<IVemoProgIDItem>> item(module, "cProgIDItem");
+  Getter(item, "Name", &IVemoProgIDItem::Name);
+  Getter(item, "Value", &IVemoProgIDItem::Value);
+
+  using Info = IVemoProgIDInfo;
+  py::class_<Info, std::shared_ptr<Info>> info(module, "cProgIDInfo");
+  Getter(info, "ProgramID", &Info::ProgramID);
+  Getter(info, "XMLFilename", &Info::XMLFilename);
+  Getter(info, "IsValid", &Info::IsValid);
+  Getter(info, "DeviceCode", &Info::DeviceCode);
+  Getter(info, "DeviceType", &Info::DeviceType);
+  Getter(info, "DeviceTypeEx", &Info::DeviceTypeEx);
+  Getter(info, "Has472Plugin", &Info::Has472Plugin);
+  Getter(info, "IsHostBased", &Info::IsHostBased);
+  Getter(info, "IsNeuronBased", &Info::IsNeuronBased);
+  Getter(info, "PluginVersion", &Info::PluginVersion);
+  Getter(info, "Manufacturer", &Info::Manufacturer);
+  Getter(info, "SelfDoc", &Info::SelfDoc);
+  Getter(info, "SupportsFlash", &Info::SupportsFlash);
+  Getter(info, "SupportsOfflineEdit", &Info::SupportsOfflineEdit);
+  Getter(info, "FirmwareVersion", &Info::FirmwareVersion);
+  Getter(info, "IsHybridBased", &Info::IsHybridBased);
+  Getter(info, "ImgBlockSize", &Info::ImgBlockSize);
+  BindCollection(info);
+
+  using ConfigInfo = IVemoProgIDConfigInfo;
+  py::class_<ConfigInfo, std::shared_ptr<ConfigInfo>> config(module, "cProgIDConfigInfo");
+  Getter(config, "ProgramID", &ConfigInfo::ProgramID);
+  Getter(config, "XMLFilename", &ConfigInfo::XMLFilename);
+  Getter(config, "IsValid", &ConfigInfo::IsValid);
+  Getter(config, "Level", &ConfigInfo::Level);
+  Getter(config, "Data", &ConfigInfo::Data);
+  BindCollection(config);
+}
+
+void BindFactory(py::module_& module) {
+  py::class_<cFactory, std::shared_ptr<cFactory>>(module, "cFactory", "Makes device records and virtual nodes.")
+      .def(py::init([] { return std::make_shared<cFactory>(); }))
+      .def(
+          "CreateProgIDInfo",
+          [](py::handle self, py::handle sProgID, py::handle sXMLFolder) {
+            return CreateProgIDInfo(*Held<cFactory>(self), sProgID, sXMLFolder);
+          },
+          py::arg("sProgID"), py::arg("sXMLFolder") = "")
+      .def(
+          "CreateVirtualC472Node",
+          [](py::handle self, py::handle oProgIDInfo) {
+            return CreateVirtualC472Node(*Held<cFactory>(self), oProgIDInfo);
+          },
+          py::arg("oProgIDInfo"))
+      .def(
+          "CreateProgIDConfigInfo",
+          [](py::handle self, py::handle sProgID, py::handle sXMLFolder) {
+            return CreateProgIDConfigInfo(*Held<cFactory>(self), sProgID, sXMLFolder);
+          },
+          py::arg("sProgID"), py::arg("sXMLFolder") = "");
+
+  // The application object: the same methods on the module, served by this thread's
+  // predeclared factory.
+  module
+      .def(
+          "CreateProgIDInfo",
+          [](py::handle sProgID, py::handle sXMLFolder) {
+            return CreateProgIDInfo(ApplicationFactory(), sProgID, sXMLFolder);
+          },
+          py::arg("sProgID"), py::arg("sXMLFolder") = "")
+      .def(
+          "CreateVirtualC472Node",
+          [](py::handle oProgIDInfo) { return CreateVirtualC472Node(ApplicationFactory(), oProgIDInfo); },
+          py::arg("oProgIDInfo"))
+      .def(
+          "CreateProgIDConfigInfo",
+          [](py::handle sProgID, py::handle sXMLFolder) {
+            return CreateProgIDConfigInfo(ApplicationFactory(), sProgID, sXMLFolder);
+          },
+          py::arg("sProgID"), py::arg("sXMLFolder") = "");
+}
+
+void BindEntryPoints(py::module_& module) {
+  module.def(
+      "CreateObject",
+      [](py::handle progId) {
+        const std::string id = ArgText(progId);
+        return Result(Unlocked([&] { return CreateObject(id); }));
+      },
+      py::arg("progId"), "Creates an object through the registration record, e.g. CreateObject(\"VemoSupport.cFactory\").");
+  module.def("DllRegisterServer", &DllRegisterServer, "Writes the registration record; 0 on success.");
+  module.def("DllUnregisterServer", &DllUnregisterServer, "Removes the registration record; 0 on success.");
+  module.def("DllCanUnloadNow", &DllCanUnloadNow, "0 when no object of the library is alive, else 1.");
 }
 
 }  // namespace
 
 void BindRecords(py::module_& module) {
-  py::class_<Enumerator, std::shared_ptr<Enumerator>>(module, "Enumerator")
-      .def("Next", [](Enumerator& self) { const auto item = self.Next(); return item ? ToPython(*item) : py::none(); })
-      .def("Reset", &Enumerator::Reset)
-      .def("__iter__", [](py::object self) { return self; })
-      .def("__next__", [](Enumerator& self) {
-        const auto item = self.Next();
-        if (!item) throw py::stop_iteration();
-        return ToPython(*item);
-      });
-
-  py::class_<cProgIDItem, std::shared_ptr<cProgIDItem>>(module, "cProgIDItem")
-      .def_property_readonly("Name", &cProgIDItem::Name)
-      .def_property_readonly("Value", &cProgIDItem::Value);
-
-  py::class_<cProgIDInfo, std::shared_ptr<cProgIDInfo>> info(module, "cProgIDInfo");
-  info.def_property_readonly("ProgramID", &cProgIDInfo::ProgramID)
-      .def_property_readonly("XMLFilename", &cProgIDInfo::XMLFilename)
-      .def_property_readonly("IsValid", &cProgIDInfo::IsValid)
-      .def_property_readonly("DeviceCode", &cProgIDInfo::DeviceCode)
-      .def_property_readonly("DeviceType", &cProgIDInfo::DeviceType)
-      .def_property_readonly("DeviceTypeEx", &cProgIDInfo::DeviceTypeEx)
-      .def_property_readonly("Has472Plugin", &cProgIDInfo::Has472Plugin)
-      .def_property_readonly("IsHostBased", &cProgIDInfo::IsHostBased)
-      .def_property_readonly("IsNeuronBased", &cProgIDInfo::IsNeuronBased)
-      .def_property_readonly("PluginVersion", &cProgIDInfo::PluginVersion)
-      .def_property_readonly("Manufacturer", &cProgIDInfo::Manufacturer)
-      .def_property_readonly("SelfDoc", &cProgIDInfo::SelfDoc)
-      .def_property_readonly("SupportsFlash", &cProgIDInfo::SupportsFlash)
-      .def_property_readonly("SupportsOfflineEdit", &cProgIDInfo::SupportsOfflineEdit)
-      .def_property_readonly("FirmwareVersion", &cProgIDInfo::FirmwareVersion)
-      .def_property_readonly("IsHybridBased", &cProgIDInfo::IsHybridBased)
-      .def_property_readonly("ImgBlockSize", &cProgIDInfo::ImgBlockSize);
-  BindCollection<cProgIDInfo>(info);
-
-  py::class_<cProgIDConfigInfo, std::shared_ptr<cProgIDConfigInfo>> config(module, "cProgIDConfigInfo");
-  config.def_property_readonly("ProgramID", &cProgIDConfigInfo::ProgramID)
-      .def_property_readonly("XMLFilename", &cProgIDConfigInfo::XMLFilename)
-      .def_property_readonly("IsValid", &cProgIDConfigInfo::IsValid)
-      .def_property_readonly("Level", &cProgIDConfigInfo::Level)
-      .def_property_readonly("Data", &cProgIDConfigInfo::Data);
-  BindCollection<cProgIDConfigInfo>(config);
-
-  py::class_<cFactory, std::shared_ptr<cFactory>> factory(module, "cFactory");
-  factory.def(py::init([] { return std::make_shared<cFactory>(); }));
-  factory.def("CreateProgIDInfo", &CreateProgIDInfo, py::arg("sProgID"), py::arg("sXMLFolder") = "")
-      .def("CreateVirtualC472Node", &CreateVirtualC472Node, py::arg("oProgIDInfo"))
-      .def("CreateProgIDConfigInfo", &CreateProgIDConfigInfo, py::arg("sProgID"), py::arg("sXMLFolder") = "");
-
-  // The application object: the same methods on the module, served by this thread's
-  // predeclared factory.
-  module
-      .def("CreateProgIDInfo",
-           [](py::handle sProgID, py::handle sXMLFolder) {
-             return CreateProgIDInfo(ApplicationFactory(), sProgID, sXMLFolder);
-           },
-           py::arg("sProgID"), py::arg("sXMLFolder") = "")
-      .def("CreateVirtualC472Node",
-           [](py::handle oProgIDInfo) { return CreateVirtualC472Node(ApplicationFactory(), oProgIDInfo); },
-           py::arg("oProgIDInfo"))
-      .def("CreateProgIDConfigInfo",
-           [](py::handle sProgID, py::handle sXMLFolder) {
-             return CreateProgIDConfigInfo(ApplicationFactory(), sProgID, sXMLFolder);
-           },
-           py::arg("sProgID"), py::arg("sXMLFolder") = "");
-
-  module.def("CreateObject", [](py::handle progId) { return Wrap(CreateObject(ArgText(progId))); }, py::arg("progId"),
-             "Creates an object through the registration record, e.g. CreateObject(\"VemoSupport.cFactory\").");
-  module.def("DllRegisterServer", &DllRegisterServer, "Writes the registration record; 0 on success.");
-  module.def("DllUnregisterServer", &DllUnregisterServer, "Removes the registration record; 0 on success.");
-  module.def("DllCanUnloadNow", &DllCanUnloadNow, "0 when no object of the library is alive, else 1.");
-  module.def("set_registry_file", [](py::handle path) { SetRegistryFile(path.is_none() ? std::string() : ArgText(path)); },
-             py::arg("path"), "Names the registration record file; None restores the usual location.");
+  BindEnumerator(module);
+  BindProgIDRecords(module);
+  BindFactory(module);
+  BindEntryPoints(module);
 }
 
 }  // namespace vemo::python

@@ -1,24 +1,117 @@
 #pragma once
 
+// What the binding files share: the binders of each part of the module, and helpers that
+// bind an interface's members. Every member reaches its object through Held or Face, so
+// an instance without a library object raises TypeError.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <type_traits>
+
 #include <pybind11/pybind11.h>
 
 #include "py_convert.h"
+#include "py_objects.h"
+#include "py_text.h"
 
 namespace vemo::python {
 
 void BindRecords(py::module_& module);
 void BindNode(py::module_& module);
+void BindHooks(py::module_& module);
+// Lets the hooks' Python callables go, while the interpreter still runs.
+void ResetHooks();
+
+// A member's answer as a Python value.
+inline py::object Result(const std::string& text) { return Text(text); }
+inline py::object Result(bool value) { return py::bool_(value); }
+inline py::object Result(std::int16_t value) { return py::int_(value); }
+inline py::object Result(std::int32_t value) { return py::int_(value); }
+inline py::object Result(const Variant& value) { return ToPython(value); }
+template <class T>
+py::object Result(const std::shared_ptr<T>& object) {
+  return Wrap(object);
+}
+
+// A Python argument as the type a member takes.
+template <class T>
+T Arg(py::handle value) {
+  if constexpr (std::is_same_v<T, bool>) {
+    return ArgBool(value);
+  } else if constexpr (std::is_same_v<T, std::int16_t>) {
+    return ArgInt16(value);
+  } else if constexpr (std::is_same_v<T, std::int32_t>) {
+    return ArgInt32(value);
+  } else if constexpr (std::is_same_v<T, std::string>) {
+    return ArgText(value);
+  } else {
+    static_assert(std::is_same_v<T, Variant>);
+    return FromPython(value);
+  }
+}
+
+// Runs a long library call with the GIL released, so other Python threads run meanwhile.
+// The call must not touch Python objects; the hooks take the GIL themselves.
+template <class Call>
+auto Unlocked(Call&& call) {
+  py::gil_scoped_release unlocked;
+  return call();
+}
+
+// A read-only property: the getter of interface T of the object.
+template <class Class, class T, class R>
+Class& Getter(Class& cls, const char* name, R (T::*get)() const) {
+  using Bound = typename Class::type;
+  return cls.def_property_readonly(name, [get](py::handle self) {
+    const std::shared_ptr<T> face = Face<T, Bound>(self);
+    return Result((face.get()->*get)());
+  });
+}
+
+// A write-only property: the setter of interface T of the object.
+template <class Class, class T, class A>
+Class& Setter(Class& cls, const char* name, void (T::*set)(A)) {
+  using Bound = typename Class::type;
+  return cls.def_property(name, nullptr, [set](py::handle self, py::handle value) {
+    const std::shared_ptr<T> face = Face<T, Bound>(self);
+    (face.get()->*set)(Arg<std::decay_t<A>>(value));
+  });
+}
+
+// A read-write property: getter and setter of interface T, which share the name.
+template <class Class, class T, class R, class A>
+Class& Property(Class& cls, const char* name, R (T::*get)() const, void (T::*set)(A)) {
+  using Bound = typename Class::type;
+  return cls.def_property(
+      name,
+      [get](py::handle self) {
+        const std::shared_ptr<T> face = Face<T, Bound>(self);
+        return Result((face.get()->*get)());
+      },
+      [set](py::handle self, py::handle value) {
+        const std::shared_ptr<T> face = Face<T, Bound>(self);
+        (face.get()->*set)(Arg<std::decay_t<A>>(value));
+      });
+}
 
 // Count, Item(v), NewEnum() and the Python protocol (len() and iteration) of a
 // collection or record class. An enumerator that cannot be had iterates as empty.
-template <class T, class Class>
+template <class Class>
 void BindCollection(Class& cls) {
-  cls.def_property_readonly("Count", [](const T& self) { return self.Count(); })
-      .def("Item", [](const T& self, py::handle index) { return Wrap(self.Item(FromPython(index))); }, py::arg("vIndex"))
-      .def("NewEnum", [](const T& self) { return Wrap(self.NewEnum()); })
-      .def("__len__", [](const T& self) { return self.Count(); })
-      .def("__iter__", [](const T& self) {
-        py::object enumerator = Wrap(self.NewEnum());
+  using Bound = typename Class::type;
+  cls.def_property_readonly("Count", [](py::handle self) { return Held<Bound>(self)->Count(); })
+      .def(
+          "Item",
+          [](py::handle self, py::handle vIndex) {
+            const std::shared_ptr<Bound> collection = Held<Bound>(self);
+            return Result(collection->Item(FromPython(vIndex)));
+          },
+          py::arg("vIndex"))
+      .def("NewEnum", [](py::handle self) { return Result(Held<Bound>(self)->NewEnum()); })
+      .def("__len__", [](py::handle self) { return Held<Bound>(self)->Count(); })
+      .def("__iter__", [](py::handle self) {
+        py::object enumerator = Result(Held<Bound>(self)->NewEnum());
         return enumerator.is_none() ? py::iter(py::list()) : py::iter(enumerator);
       });
 }

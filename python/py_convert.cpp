@@ -2,79 +2,68 @@
 
 #include <limits>
 
-#include "vemosupport/cFactory.h"
-#include "node/C472VirtualLMCol.h"
-#include "node/C472VirtualNode.h"
+#include "py_objects.h"
+#include "py_text.h"
 #include "vemosupport/automation_error.h"
-#include "vemosupport/enumerator.h"
-#include "points/C472VirtualCPCol.h"
-#include "points/C472VirtualNVCol.h"
-#include "progid/cProgIDConfigInfo.h"
-#include "progid/cProgIDInfo.h"
 
 namespace vemo::python {
 
 namespace {
 
-// Every class the module exposes. An object goes to Python as its most-derived class,
-// so one C++ object is always one Python object.
-template <class... Types>
-struct ExposedTypes {
-  static py::object Wrap(const ObjectPtr& object) {
-    py::object result = py::none();
-    ((result.is_none() ? TryWrap<Types>(object, result) : void()), ...);
-    return result;
+Variant FromPythonInt(py::handle value) {
+  int overflow = 0;
+  const long long whole = PyLong_AsLongLongAndOverflow(value.ptr(), &overflow);
+  if (overflow == 0 && whole == -1 && PyErr_Occurred()) throw py::error_already_set();
+  if (overflow == 0 && whole >= std::numeric_limits<std::int32_t>::min() &&
+      whole <= std::numeric_limits<std::int32_t>::max()) {
+    return Variant(static_cast<std::int32_t>(whole));
   }
-  static ObjectPtr Unwrap(py::handle value) {
-    ObjectPtr result;
-    ((result ? void() : TryUnwrap<Types>(value, result)), ...);
-    return result;
+  // Whole numbers beyond 32 bits travel as doubles, so conversions can report overflow;
+  // one beyond a double's range is an overflow at once.
+  const double number = PyLong_AsDouble(value.ptr());
+  if (number == -1.0 && PyErr_Occurred()) {
+    PyErr_Clear();
+    throw AutomationError(err::kOverflow);
   }
+  return Variant(number);
+}
 
- private:
-  template <class T>
-  static void TryWrap(const ObjectPtr& object, py::object& result) {
-    if (auto typed = std::dynamic_pointer_cast<T>(object)) result = py::cast(typed);
+Variant FromPythonBytes(py::handle value) {
+  char* data = nullptr;
+  Py_ssize_t size = 0;
+  if (py::isinstance<py::bytes>(value)) {
+    if (PyBytes_AsStringAndSize(value.ptr(), &data, &size) != 0) throw py::error_already_set();
+  } else {
+    data = PyByteArray_AsString(value.ptr());
+    size = PyByteArray_Size(value.ptr());
   }
-  template <class T>
-  static void TryUnwrap(py::handle value, ObjectPtr& result) {
-    if (py::isinstance<T>(value)) result = value.cast<std::shared_ptr<T>>();
-  }
-};
+  ByteArray bytes;
+  bytes.bytes.assign(data, data + size);
+  return Variant(std::move(bytes));
+}
 
-using Exposed = ExposedTypes<cFactory, cProgIDInfo, cProgIDConfigInfo, cProgIDItem, C472VirtualNode, C472VirtualLMCol,
-                             C472VirtualLM, C472VirtualNVCol, C472VirtualNV, C472VirtualCPCol, C472VirtualCP, Enumerator>;
+Variant FromPythonAt(py::handle value, int depth) {
+  if (value.is_none()) return Variant();
+  if (py::isinstance<py::bool_>(value)) return Variant(value.ptr() == Py_True);
+  if (py::isinstance<py::int_>(value)) return FromPythonInt(value);
+  if (py::isinstance<py::float_>(value)) return Variant(PyFloat_AsDouble(value.ptr()));
+  if (py::isinstance<py::str>(value)) return Variant(TextBytes(value));
+  if (py::isinstance<py::bytes>(value) || py::isinstance<py::bytearray>(value)) return FromPythonBytes(value);
+  if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value)) {
+    // Deeper than any real argument: a list that holds itself ends here instead of
+    // overflowing the stack.
+    if (depth >= kMaxArrayDepth) throw AutomationError(err::kTypeMismatch);
+    Variant::Array items;
+    for (py::handle item : value) items.push_back(FromPythonAt(item, depth + 1));
+    return Variant(std::move(items));
+  }
+  if (ObjectPtr object = Unwrap(value)) return Variant(std::move(object));
+  throw AutomationError(err::kTypeMismatch);
+}
 
 }  // namespace
 
-Variant FromPython(py::handle value) {
-  if (value.is_none()) return Variant();
-  if (py::isinstance<py::bool_>(value)) return Variant(value.cast<bool>());
-  if (py::isinstance<py::int_>(value)) {
-    // Whole numbers beyond 32 bits travel as doubles, so conversions can report overflow.
-    const double number = value.cast<double>();
-    if (number >= std::numeric_limits<std::int32_t>::min() && number <= std::numeric_limits<std::int32_t>::max()) {
-      return Variant(value.cast<std::int32_t>());
-    }
-    return Variant(number);
-  }
-  if (py::isinstance<py::float_>(value)) return Variant(value.cast<double>());
-  if (py::isinstance<py::str>(value)) return Variant(value.cast<std::string>());
-  if (py::isinstance<py::bytes>(value) || py::isinstance<py::bytearray>(value)) {
-    const std::string raw = py::isinstance<py::bytes>(value) ? std::string(value.cast<py::bytes>())
-                                                              : std::string(value.cast<py::bytearray>());
-    ByteArray bytes;
-    bytes.bytes.assign(raw.begin(), raw.end());
-    return Variant(std::move(bytes));
-  }
-  if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value)) {
-    Variant::Array items;
-    for (py::handle item : value) items.push_back(FromPython(item));
-    return Variant(std::move(items));
-  }
-  if (ObjectPtr object = Exposed::Unwrap(value)) return Variant(std::move(object));
-  throw AutomationError(err::kTypeMismatch);
-}
+Variant FromPython(py::handle value) { return FromPythonAt(value, 0); }
 
 py::object ToPython(const Variant& value) {
   switch (value.type()) {
@@ -83,7 +72,7 @@ py::object ToPython(const Variant& value) {
     case Variant::Type::Integer:
     case Variant::Type::Long: return py::int_(value.ToInt32());
     case Variant::Type::Double: return py::float_(value.ToDouble());
-    case Variant::Type::String: return py::str(*value.AsString());
+    case Variant::Type::String: return Text(*value.AsString());
     case Variant::Type::Bytes: {
       const ByteArray& bytes = *value.AsBytes();
       return py::bytes(reinterpret_cast<const char*>(bytes.bytes.data()), bytes.bytes.size());
@@ -98,13 +87,26 @@ py::object ToPython(const Variant& value) {
   return py::none();
 }
 
-py::object Wrap(const ObjectPtr& object) { return object ? Exposed::Wrap(object) : py::none(); }
-
 std::string ArgText(py::handle value) {
   // A Python int is exact at any size: its digits, not a rounded double.
-  if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value)) return py::str(value);
+  if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value)) {
+    PyObject* digits = PyObject_Str(value.ptr());
+    if (!digits) {
+      // More digits than Python writes out.
+      if (!PyErr_ExceptionMatches(PyExc_ValueError)) throw py::error_already_set();
+      PyErr_Clear();
+      throw AutomationError(err::kOverflow);
+    }
+    return TextBytes(py::reinterpret_steal<py::str>(digits));
+  }
   return FromPython(value).ToText();
 }
+
+std::string ArgPath(py::handle value) {
+  if (std::optional<std::string> path = PathBytes(value)) return *path;
+  return ArgText(value);
+}
+
 std::int16_t ArgInt16(py::handle value) { return FromPython(value).ToInt16(); }
 std::int32_t ArgInt32(py::handle value) { return FromPython(value).ToInt32(); }
 

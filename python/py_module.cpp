@@ -1,28 +1,34 @@
 // The vemosupport Python module: the library's objects under their automation names,
 // AutomationError, and the process-wide hooks.
 #include <pybind11/eval.h>
-#include <pybind11/pybind11.h>
 
-#include "vemosupport/host.h"
-#include "vemosupport/automation_error.h"
-#include "platform/message_box.h"
 #include "py_bindings.h"
-#include "services/config_path_service.h"
-#include "services/kiv_reader.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo::python {
 
 namespace {
 
-// Python objects the hooks call. They live on the heap and are emptied when the
-// interpreter exits (never destroyed after it), so no Python object outlives Python.
-struct Hooks {
-  py::object errorClass;
-  py::object messageBox;
-  py::object configPath;
-  py::object kivReader;
-};
-Hooks& hooks = *new Hooks;
+const char* const kModuleDoc = R"(Offline LonWorks device support: catalogue lookup and virtual nodes.
+
+Members keep their automation names. Failures raise AutomationError with the error's
+number, source and description.
+
+Text: the library's text is UTF-8 bytes; bytes that are not UTF-8 (a file name, say)
+arrive as str with surrogate escapes, as os.fsdecode gives them, so open() accepts such
+a path and it travels back unchanged. Paths may be str, bytes or os.PathLike.
+
+Hooks (set_message_box, set_config_path_service, set_kiv_reader,
+set_default_catalog_folder, set_registry_file) act for the whole process and may be set
+from any thread at any time, even by a hook while it runs. A hook is called with the GIL
+held; the module releases the GIL around the long library calls (CreateProgIDInfo,
+CreateProgIDConfigInfo, CreateObject, PopulateDevice, Refresh).
+
+An exception raised in a hook reaches the caller of the library member that called the
+hook as that same Python exception (not as an AutomationError), and the library is left
+whole: a PopulateDevice that fails so leaves its node as it was before the call, and can
+simply be repeated. Refresh alone ignores its reader's failures, exceptions included.
+)";
 
 const char* const kErrorClassSource = R"(
 class AutomationError(Exception):
@@ -40,59 +46,16 @@ class AutomationError(Exception):
         return f"Error {self.number}{where}: {self.description}"
 )";
 
+// The Python class of AutomationError. Never destroyed: it is emptied when the
+// interpreter exits, so no Python object outlives Python.
+py::object& ErrorClass() {
+  static py::object& errorClass = *new py::object;
+  return errorClass;
+}
+
 void RaiseInPython(const AutomationError& error) {
-  py::object instance = hooks.errorClass(error.number(), error.source(), error.description());
-  PyErr_SetObject(hooks.errorClass.ptr(), instance.ptr());
-}
-
-class PythonConfigPathService : public IConfigPathService {
- public:
-  Variant GetConfigPath(std::int32_t selector) override { return FromPython(hooks.configPath(selector)); }
-};
-
-class PythonKivReader : public IKivReader {
- public:
-  bool ReadKiv(const std::string& path, const std::string& programId, std::span<std::uint8_t> block) override {
-    py::bytearray buffer(reinterpret_cast<const char*>(block.data()), block.size());
-    const bool ok = py::bool_(hooks.kivReader(path, programId, buffer));
-    // The reader fills the block in place; a block of another size is not taken.
-    const std::string filled(buffer);
-    if (filled.size() != block.size()) return false;
-    std::copy(filled.begin(), filled.end(), block.begin());
-    return ok;
-  }
-};
-
-void SetMessageBox(py::object fn) {
-  hooks.messageBox = fn;
-  if (fn.is_none()) return SetMessageBoxHandler(nullptr);
-  SetMessageBoxHandler([](const std::string& text, const std::string& title, int style) {
-    py::object answer = hooks.messageBox(text, title, style);
-    return answer.is_none() ? kMbResultOk : ArgInt32(answer);
-  });
-}
-
-void SetConfigPathService(py::object fn) {
-  hooks.configPath = fn;
-  if (fn.is_none()) return SetConfigPathServiceFactory(nullptr);
-  SetConfigPathServiceFactory([] { return std::make_unique<PythonConfigPathService>(); });
-}
-
-void SetKivReader(py::object fn) {
-  hooks.kivReader = fn;
-  if (fn.is_none()) return SetKivReaderFactory(nullptr);
-  SetKivReaderFactory([] { return std::make_unique<PythonKivReader>(); });
-}
-
-void SetDefaultFolder(py::object path) {
-  if (path.is_none()) return ResetDefaultCatalogFolder();
-  SetDefaultCatalogFolder(ArgText(path));
-}
-
-void ResetHooks() {
-  SetMessageBox(py::none());
-  SetConfigPathService(py::none());
-  SetKivReader(py::none());
+  py::object instance = ErrorClass()(error.number(), Text(error.source()), Text(error.description()));
+  PyErr_SetObject(ErrorClass().ptr(), instance.ptr());
 }
 
 }  // namespace
@@ -102,14 +65,14 @@ void ResetHooks() {
 PYBIND11_MODULE(vemosupport, module) {
   namespace py = pybind11;
   using namespace vemo::python;
-  module.doc() = "Offline LonWorks device support: catalogue lookup and virtual nodes.";
+  module.doc() = kModuleDoc;
 
   py::dict scope;
   scope["__builtins__"] = py::module_::import("builtins");
   scope["__name__"] = "vemosupport";
   py::exec(kErrorClassSource, scope);
-  hooks.errorClass = scope["AutomationError"];
-  module.attr("AutomationError") = hooks.errorClass;
+  ErrorClass() = scope["AutomationError"];
+  module.attr("AutomationError") = ErrorClass();
   py::register_exception_translator([](std::exception_ptr error) {
     try {
       if (error) std::rethrow_exception(error);
@@ -120,20 +83,11 @@ PYBIND11_MODULE(vemosupport, module) {
 
   BindRecords(module);
   BindNode(module);
+  BindHooks(module);
 
-  module.def("set_message_box", &SetMessageBox, py::arg("fn"),
-             "fn(text, title, style) shows a message box and returns the button (None is OK); None restores the default.");
-  module.def("set_config_path_service", &SetConfigPathService, py::arg("fn"),
-             "fn(selector) -> str names the installed catalogue folder; None restores the default.");
-  module.def("set_default_catalog_folder", &SetDefaultFolder, py::arg("path"),
-             "Sets the last-resort catalogue folder; None restores the built-in one.");
-  module.def("set_kiv_reader", &SetKivReader, py::arg("fn"),
-             "fn(path, program_id, block: bytearray) -> bool reads a configuration file into block; None restores "
-             "the default.");
-
-  // Hooks hold Python callables: let them go while the interpreter is still alive.
+  // The hooks hold Python callables: let them go while the interpreter still runs.
   py::module_::import("atexit").attr("register")(py::cpp_function([] {
     ResetHooks();
-    hooks.errorClass = py::none();
+    ErrorClass() = py::object();
   }));
 }

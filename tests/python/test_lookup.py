@@ -1,6 +1,8 @@
-"""The Python face of the library: conversions, AutomationError, module functions, hooks."""
+"""The Python face of the library: conversions, AutomationError, module functions, text and paths."""
 
 import os
+import pathlib
+import sys
 import tempfile
 import unittest
 
@@ -34,9 +36,9 @@ class CatalogueTestCase(unittest.TestCase):
         vs.set_message_box(lambda *box: self.boxes.append(box))
 
     def assertAutomationError(self, number, call, *args):
-        with self.assertRaises(vs.AutomationError, msg=repr(args)) as caught:
+        with self.assertRaises(vs.AutomationError) as caught:
             call(*args)
-        self.assertEqual(caught.exception.number, number, repr(args))
+        self.assertEqual(caught.exception.number, number, call)
         return caught.exception
 
 
@@ -61,19 +63,41 @@ class ModuleTest(CatalogueTestCase):
         self.assertAutomationError(429, vs.CreateObject, "VemoSupport.C472VirtualNode")  # not creatable
 
 
-class HookTest(CatalogueTestCase):
-    def test_message_box_gets_text_title_and_style(self):
-        broken = write_file(self.folder, "a-broken.xml", "<C5Devices><C5Device ProgramID=")
-        self.assertIsNotNone(vs.CreateProgIDInfo(DEVICE_CODE, self.folder))
-        [(text, title, style)] = self.boxes
-        self.assertEqual((broken in text, title, style), (True, "XML Parsing Error", 48))
+class NumberTest(CatalogueTestCase):
+    def test_whole_numbers_too_large_for_the_member_overflow_however_large(self):
+        info = vs.CreateProgIDInfo(PROGRAM_ID, self.folder)
+        self.assertEqual(info.Item(1.0).Name, "ProgramID")
+        for number in (2**31, 2**40, 10**400, -10**400):  # past 32 bits; past a double's range
+            self.assertAutomationError(6, info.Item, number)
 
-    def test_config_path_service_and_default_folder(self):
-        vs.set_config_path_service(lambda selector: {1: self.folder}[selector])  # asked with selector 1
-        self.assertEqual(vs.cFactory().CreateProgIDInfo(PROGRAM_ID, self.missing).ProgramID, PROGRAM_ID)
-        vs.set_config_path_service(lambda selector: self.missing)
-        vs.set_default_catalog_folder(self.folder)  # the last resort
-        self.assertEqual(vs.cFactory().CreateProgIDInfo(PROGRAM_ID, self.missing).ProgramID, PROGRAM_ID)
-        vs.set_config_path_service(lambda selector: {}[f"no folder for {selector}"])  # a missing key: KeyError
-        with self.assertRaisesRegex(KeyError, "no folder for 1"):
-            vs.cFactory().CreateProgIDInfo(PROGRAM_ID, self.missing)
+    @unittest.skipUnless(getattr(sys, "get_int_max_str_digits", lambda: 0)(), "this Python writes out every int")
+    def test_an_int_with_more_digits_than_python_writes_out_is_an_overflow_as_text(self):
+        self.assertAutomationError(6, vs.CreateProgIDInfo, 10 ** sys.get_int_max_str_digits(), self.folder)
+
+
+class TextAndPathTest(CatalogueTestCase):
+    def setUp(self):
+        super().setUp()
+        # A folder and catalogue file whose names are not UTF-8, and a broken file listed first.
+        self.odd = os.path.join(os.fsencode(self.folder), b"\xfe-catalogue")
+        os.mkdir(self.odd)
+        self.good, self.broken = (os.path.join(self.odd, name) for name in (b"caf\xe9.xml", b"a-\xff.xml"))
+        with open(self.path, "rb") as source, open(self.good, "wb") as copy:
+            copy.write(source.read())
+        with open(self.broken, "wb") as file:
+            file.write(b"<C5Devices><C5Device ProgramID=")
+
+    def test_a_file_name_that_is_not_utf8_can_be_opened_and_a_broken_one_is_reported(self):
+        info = vs.CreateProgIDInfo(PROGRAM_ID, os.fsdecode(self.odd))  # surrogates stand for the bytes
+        self.assertEqual(info.XMLFilename, os.fsdecode(self.good))
+        with open(info.XMLFilename, "rb") as file:
+            self.assertIn(f'ProgramID="P{PROGRAM_ID}"'.encode(), file.read())
+        [(text, title, style)] = self.boxes  # the lookup went on past the broken file
+        self.assertIn(os.fsdecode(self.broken), text)
+
+    def test_folders_may_be_str_bytes_or_path_like(self):
+        for folder in (self.odd, pathlib.Path(os.fsdecode(self.odd))):
+            self.assertEqual(vs.CreateProgIDConfigInfo(PROGRAM_ID, folder).XMLFilename, os.fsdecode(self.good))
+        self.assertEqual(vs.CreateProgIDInfo(DEVICE_CODE, pathlib.Path(self.folder)).XMLFilename, self.path)
+        with self.assertRaises(UnicodeEncodeError):  # a surrogate that stands for no byte
+            vs.CreateProgIDInfo(PROGRAM_ID, self.folder + "\ud800")

@@ -2,9 +2,11 @@
 
 import concurrent.futures
 import gc
+import pathlib
 
 import vemosupport as vs
 
+from test_hooks import HostError, raise_host_error
 from test_lookup import PROGRAM_ID, CatalogueTestCase, write_file
 
 # CP 10 belongs to the node, CP 20 to object 1; NCI 7 to object 0; NV 0 to object 1.
@@ -37,6 +39,12 @@ class NodeTest(CatalogueTestCase):
         self.assertAutomationError(383, setattr, self.damper, "LMObjectType", 1)
         self.assertEqual((self.node.Mode, self.damper.LMObjectType), (1, 3))
 
+    def test_cps_answer_key_and_index_and_numbers_past_a_double_overflow(self):
+        self.assertEqual([(cp.Key, cp.Index) for cp in self.cps], [(10, 1), (20, 2)])
+        for call, args in ((self.node.GetDomain, (10**400,)), (self.node.GetNode, (0, -10**400)),
+                           (self.nvs.Item, (10**400,)), (setattr, (self.nvs.Item("0"), "LMObjectID", 10**400))):
+            self.assertAutomationError(6, call, *args)
+
     def test_lonmark_object_has_two_separate_views(self):
         nvs, cps = self.damper.NetworkVariables, self.damper.ConfigurationProperties
         self.assertEqual((nvs.Count, list(nvs)), (1, [self.nvs.Item("0")]))
@@ -60,6 +68,21 @@ class NodeTest(CatalogueTestCase):
         self.assertFalse(self.node.PopulateDevice(self.kiv))  # a block of another size is refused
         self.assertEqual(self.nvs.Item("7").Value, b"\x01\x02\x03")  # the first reader's bytes
 
+    def test_a_reader_that_raises_leaves_the_node_as_it_was(self):
+        vs.set_kiv_reader(lambda path, program_id, block: True)
+        self.assertTrue(self.node.PopulateDevice(self.kiv.encode()))  # a bytes path
+        paths = []
+        vs.set_kiv_reader(lambda path, program_id, block: paths.append(path) or raise_host_error(path))
+        self.node.Refresh()  # Refresh ignores its reader's failures
+        fresh = vs.CreateVirtualC472Node(self.info)
+        with self.assertRaises(HostError):
+            fresh.PopulateDevice(pathlib.Path(self.kiv))  # a path-like reaches the reader as str
+        self.assertEqual((paths, fresh.NetworkVariables, fresh.ObjectCount, self.nvs.Item("7").Value),
+                         ([self.kiv, self.kiv], None, 0, b"\x0a\x0b\x0c"))
+        vs.set_kiv_reader(lambda path, program_id, block: True)
+        self.assertTrue(fresh.PopulateDevice(self.kiv))
+        self.assertEqual((fresh.ConfigurationFile, fresh.NetworkVariables.Count), (self.kiv, 2))
+
     def test_values_are_bytes_and_an_nv_outlives_its_node(self):
         nci = self.nvs.Item("7")
         del self.node, self.nvs, self.cps, self.damper
@@ -67,3 +90,21 @@ class NodeTest(CatalogueTestCase):
         nci.Value = bytearray(b"\x01\x02\x03")
         self.assertEqual((type(nci.Value), nci.Value), (bytes, b"\x01\x02\x03"))
         self.assertAutomationError(5, setattr, nci, "Value", "text")  # only byte arrays
+
+
+class FailedPopulationTest(CatalogueTestCase):
+    # NCI 8's SelfDoc does not start with "&" or "~": building it shows a box.
+    def setUp(self):
+        super().setUp(points=POINTS.replace("</NCIs>", '<NV Index="N8" Size="1" NVType="22"><Name>nciPlain</Name>'
+                                                       "<SelfDoc>Plain</SelfDoc><Default>05</Default></NV></NCIs>"))
+        self.node = vs.CreateVirtualC472Node(vs.CreateProgIDInfo(PROGRAM_ID, self.folder))
+
+    def test_a_box_that_raises_during_population_leaves_a_node_that_populates_fully_later(self):
+        vs.set_message_box(raise_host_error)
+        with self.assertRaises(HostError):
+            self.node.PopulateDevice("")
+        vs.set_message_box(lambda *box: self.boxes.append(box))
+        self.assertTrue(self.node.PopulateDevice(""))
+        self.assertEqual({nv.Index: nv.Value for nv in self.node.NetworkVariables},
+                         {0: b"\x01\x02", 7: b"\x0a\x0b\x0c", 8: b"\x05"})
+        self.assertEqual(len(self.boxes), 1)  # the box of the second, whole population
