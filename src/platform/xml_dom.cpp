@@ -213,6 +213,24 @@ std::string SourceLine(const std::string& path, int line, const std::string& enc
   return std::string(found);
 }
 
+// libxml2 writes some failures, running out of memory among them, straight to its
+// generic error handler, by default standard error. Each parse silences it for its own
+// thread and puts back whatever the thread had.
+class QuietGenericErrors {
+ public:
+  QuietGenericErrors() : handler_(xmlGenericError), context_(xmlGenericErrorContext) {
+    xmlSetGenericErrorFunc(nullptr, Ignore);
+  }
+  ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, handler_); }
+  QuietGenericErrors(const QuietGenericErrors&) = delete;
+  QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
+
+ private:
+  static void Ignore(void*, const char*, ...) noexcept {}
+  xmlGenericErrorFunc handler_;
+  void* context_;
+};
+
 // --- Reading ---------------------------------------------------------------------------
 
 // The file as libxml2 reads it: every piece passes the markup guard first, so a file
@@ -279,6 +297,7 @@ bool XmlDocument::load(const std::string& path) {
   const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
   // libxml2 reads the file in small pieces as it parses.
   GuardedFile file{fd, {}};
+  const QuietGenericErrors quiet;
   xmlDocPtr doc = xmlCtxtReadIO(context, ReadGuarded, LeaveOpen, &file, path.c_str(), nullptr, options);
   if (!file.guard.problem().empty()) {
     state.anyError = true;

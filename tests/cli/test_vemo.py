@@ -1,6 +1,7 @@
 """The vemo command as a person or a script uses it, on the sample catalogue."""
 import json
 import os
+import resource
 import subprocess
 import tempfile
 import unittest
@@ -107,6 +108,18 @@ class HostileInputTest(unittest.TestCase):
         self.assertEqual(json.loads(subprocess.run([VEMO, b"info", bad_id, b"--catalog", CATALOG.encode(), b"--json"],
                                                    capture_output=True, timeout=60).stdout)["id"],
                          "9A10C0DE0001\ufffd\ufffd01")
+
+    @unittest.skipIf(os.environ.get("VEMO_SANITIZED") == "1", "the sanitizers need more address space than the limit")
+    def test_running_out_of_memory_is_reported_not_an_abort(self):
+        entry = '<C5Device ProgramID="P0"><DevInfo><DeviceCode>AB12</DeviceCode></DevInfo></C5Device>\n'
+        with tempfile.TemporaryDirectory() as folder:
+            with open(os.path.join(folder, "a.xml"), "w") as big:
+                big.write("<C5Devices>\n" + entry * 190000 + "</C5Devices>\n")
+            limit = lambda: resource.setrlimit(resource.RLIMIT_AS, (80 << 20, 80 << 20))
+            result = subprocess.run([VEMO, "info", "ZZZZ", "--catalog", folder], capture_output=True, text=True,
+                                    timeout=60, preexec_fn=limit)
+        self.assertIn(result.returncode, (1, 3), result.stderr[-500:])
+        self.assertNotIn("parser error", result.stderr, "libxml2 writes nothing of its own")
 
     def test_a_pipe_as_configuration_file_is_refused_at_once(self):
         with tempfile.TemporaryDirectory() as folder:
