@@ -5,13 +5,19 @@ PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libicu-dev libgtest-dev 
            python3 python3-dev pybind11-dev libcli11-dev nlohmann-json3-dev locales-all
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
-.PHONY: run test build sanitize-test tsan-test fuzz packages clean
+.PHONY: run test configure build sanitize-test tsan-test fuzz packages clean
 
 packages:
 	@./scripts/ensure-packages $(PACKAGES)
 
-build: packages
-	cmake -S . -B $(BUILD) -G Ninja
+# The Python module is built for Debian's interpreter when there is one: Debian's
+# packages (pybind11, setuptools) serve it.
+PYTHON ?= $(firstword $(wildcard /usr/bin/python3) python3)
+
+configure: packages
+	cmake -S . -B $(BUILD) -G Ninja -DPython_EXECUTABLE=$(PYTHON)
+
+build: configure
 	cmake --build $(BUILD)
 
 test: build
@@ -20,13 +26,15 @@ test: build
 # The sample zone controller as an offline node, filled from its configuration file.
 DEMO_DEVICE = 9A10C0DE00010401
 
-run: build
+# Only what it runs: the library and vemo.
+run: configure
+	cmake --build $(BUILD) --target vemo
 	$(BUILD)/tools/vemo/vemo node $(DEMO_DEVICE) --catalog catalog --config catalog/$(DEMO_DEVICE).kiv
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, leak
 # checking on; any finding fails the run.
 sanitize-test: packages
-	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DVEMO_SANITIZE=ON -DVEMO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+	cmake -S . -B $(SANITIZE_BUILD) -G Ninja -DPython_EXECUTABLE=$(PYTHON) -DVEMO_SANITIZE=ON -DVEMO_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(SANITIZE_BUILD)
 	ASAN_OPTIONS=detect_leaks=1:halt_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure

@@ -18,6 +18,9 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/vemosupportConfigVersion.
                                  COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/vemosupportConfig.cmake ${PROJECT_BINARY_DIR}/vemosupportConfigVersion.cmake
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/vemosupport)
+# pkg-config finds the prefix from the file's own folder, right for any prefix and libdir.
+file(RELATIVE_PATH VEMO_PC_TO_PREFIX "/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/")
+string(REGEX REPLACE "/$" "" VEMO_PC_TO_PREFIX "${VEMO_PC_TO_PREFIX}")
 configure_file(${PROJECT_SOURCE_DIR}/cmake/vemosupport.pc.in ${PROJECT_BINARY_DIR}/vemosupport.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/vemosupport.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
@@ -28,15 +31,20 @@ set_target_properties(vemo PROPERTIES INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
 install(TARGETS vemo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(VEMO_BUILD_PYTHON)
-  # Where this interpreter looks for modules of a prefix, relative to the prefix.
-  execute_process(
-    COMMAND ${Python_EXECUTABLE} -c
-            "import sysconfig; print(sysconfig.get_path('platlib', vars={'base': '', 'platbase': ''}).lstrip('/'))"
-    OUTPUT_VARIABLE VEMO_PYTHON_RELATIVE_DIR OUTPUT_STRIP_TRAILING_WHITESPACE)
-  set(VEMO_PYTHON_INSTALL_DIR "${VEMO_PYTHON_RELATIVE_DIR}" CACHE STRING "Python module folder, relative to the prefix")
-  file(RELATIVE_PATH module_to_lib "/${VEMO_PYTHON_INSTALL_DIR}" "/${CMAKE_INSTALL_LIBDIR}")
-  set_target_properties(vemosupport_python PROPERTIES INSTALL_RPATH "$ORIGIN/${module_to_lib}")
-  install(TARGETS vemosupport_python LIBRARY DESTINATION ${VEMO_PYTHON_INSTALL_DIR})
+  # The module goes where the target interpreter imports modules of the prefix from,
+  # asked at install time (so `cmake --install --prefix` counts), and finds the library
+  # relative to itself.
+  install(CODE "
+    execute_process(COMMAND \"${Python_EXECUTABLE}\" \"${PROJECT_SOURCE_DIR}/cmake/python_module_dir.py\" \"\${CMAKE_INSTALL_PREFIX}\"
+                    OUTPUT_VARIABLE module_dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+    if(failed OR NOT module_dir)
+      message(FATAL_ERROR \"${Python_EXECUTABLE} could not say where its modules go\")
+    endif()
+    file(INSTALL \"$<TARGET_FILE:vemosupport_python>\" DESTINATION \"\${module_dir}\")
+    file(RELATIVE_PATH module_to_lib \"\${module_dir}\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}\")
+    file(RPATH_SET FILE \"\$ENV{DESTDIR}\${module_dir}/$<TARGET_FILE_NAME:vemosupport_python>\"
+         NEW_RPATH \"\\\$ORIGIN/\${module_to_lib}\")
+  ")
 endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/catalog/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vemosupport/catalog)

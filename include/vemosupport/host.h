@@ -57,8 +57,9 @@ VEMO_EXPORT void SetConfigPathServiceFactory(ConfigPathServiceFactory factory);
 // --- Default catalogue folder ---------------------------------------------------------
 
 // The last fallback of the catalogue-folder resolution: the folder a host set, else the
-// environment variable VEMO_DEFAULT_CATALOG_DIR, else the folder the library was built
-// with.
+// environment variable VEMO_DEFAULT_CATALOG_DIR, else the sample catalogue installed
+// with this library (share/vemosupport/catalog beside its lib folder, wherever the
+// installation now lies), else the folder the library was configured with.
 VEMO_EXPORT std::string DefaultCatalogFolder();
 VEMO_EXPORT void SetDefaultCatalogFolder(std::string path);
 // Forgets the host's folder.

@@ -2,9 +2,16 @@
 #ifndef VEMO_DEFAULT_CATALOG_DIR
 #error "VEMO_DEFAULT_CATALOG_DIR must name the built-in catalogue folder"
 #endif
+#ifndef VEMO_CATALOG_DIR_FROM_LIBRARY
+#error "VEMO_CATALOG_DIR_FROM_LIBRARY must name the installed catalogue relative to the library's folder"
+#endif
+
+#include <dlfcn.h>
 
 #include <cstdlib>
+#include <filesystem>
 
+#include "platform/file_system.h"
 #include "platform/hook.h"
 #include "vemosupport/host.h"
 
@@ -18,11 +25,23 @@ platform::Hook<std::string>& HostFolder() {
   return folder;
 }
 
+// The installed sample catalogue, found from wherever this library was loaded, so that
+// an installation into any prefix, or a copy of it moved elsewhere, finds its own.
+std::string CatalogueBesideLibrary() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&CatalogueBesideLibrary), &info) == 0 || info.dli_fname == nullptr) return {};
+  std::error_code error;
+  const std::filesystem::path library = std::filesystem::canonical(info.dli_fname, error);
+  if (error) return {};
+  return (library.parent_path() / VEMO_CATALOG_DIR_FROM_LIBRARY).lexically_normal().string();
+}
+
 }  // namespace
 
 std::string DefaultCatalogFolder() {
   if (const std::shared_ptr<const std::string> folder = HostFolder().Get()) return *folder;
   if (const char* folder = std::getenv("VEMO_DEFAULT_CATALOG_DIR"); folder && *folder) return folder;
+  if (const std::string installed = CatalogueBesideLibrary(); platform::FolderExists(installed)) return installed;
   return VEMO_DEFAULT_CATALOG_DIR;
 }
 
