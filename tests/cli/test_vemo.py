@@ -2,31 +2,21 @@
 import json
 import os
 import resource
+import signal
 import subprocess
 import tempfile
 import unittest
 
-VEMO = os.environ["VEMO"]
-CATALOG = os.environ["VEMO_CATALOG"]
-DEMO = "9A10C0DE00010401"
-KIV = os.path.join(CATALOG, DEMO + ".kiv")
-
-
-def vemo(*args, env=None):
-    return subprocess.run([VEMO, *args], capture_output=True, text=True, timeout=60, env=env)
-
-
-def vemo_json(*args):
-    result = vemo(*args, "--json")
-    return result, json.loads(result.stdout)
+from vemo_cli import CATALOG, DEMO, KIV, VEMO, vemo, vemo_json
 
 
 class RecordsTest(unittest.TestCase):
     def test_records_by_program_id_and_by_code_in_both_forms(self):
-        for command, key, expected in (("info", "programId", DEMO), ("config-info", "programId", "P" + DEMO)):
+        for command in ("info", "config-info"):
             result, record = vemo_json(command, DEMO, "--catalog", CATALOG)
             self.assertEqual(result.returncode, 0, result.stderr)
-            self.assertEqual(record[key], expected)
+            # The configuration record files its ID as "P..."; vemo gives the ID alone.
+            self.assertEqual(record["programId"], DEMO, command)
             self.assertTrue(record["isValid"])
             self.assertIn(DEMO, vemo(command, DEMO, "--catalog", CATALOG).stdout)
         _, by_code = vemo_json("info", "ZC41", "--catalog", CATALOG)
@@ -40,14 +30,21 @@ class NodeTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual((node["populated"], node["configurationFile"], node["uniqueNodeNum"]), (True, KIV, "FFFF00000000"))
         self.assertEqual(node["objects"][0]["name"], "Device Object")
-        filed = [key for obj in node["objects"] for key in obj["configurationProperties"]]
+        filed = [key for obj in node["objects"] for key in obj["cpKeys"]]
         self.assertEqual(sorted(filed), sorted(cp["key"] for cp in node["configurationProperties"]))
-        self.assertTrue(all("value" in point for point in node["configurationProperties"] + node["networkVariables"]))
+        self.assertTrue(all(point["value"] for point in node["configurationProperties"] + node["networkVariables"]))
         # Without the file the CPs are zero: the file took effect.
         _, bare = vemo_json("node", DEMO, "--catalog", CATALOG)
         self.assertTrue(all(set(cp["value"]) <= {"0"} for cp in bare["configurationProperties"]))
         self.assertNotEqual(bare["configurationProperties"], node["configurationProperties"])
         self.assertIn("+- [-1] Device Object", vemo("node", DEMO, "--catalog", CATALOG, "--config", KIV).stdout)
+
+    def test_nvs_carry_their_section(self):
+        _, node = vemo_json("node", DEMO, "--catalog", CATALOG)
+        sections = {nv["name"]: nv["section"] for nv in node["networkVariables"]}
+        self.assertEqual(sections["nciSetpoints"], "configuration")
+        self.assertEqual(sections["nviZoneSetpt"], "io")
+        self.assertEqual(sections["nvoZoneTemp"], "io")
 
     def test_a_configuration_file_of_another_device_leaves_the_node_unloaded(self):
         with tempfile.TemporaryDirectory() as folder:
@@ -58,6 +55,51 @@ class NodeTest(unittest.TestCase):
         self.assertEqual((result.returncode, node["populated"], node["configurationFile"]), (0, False, kiv))
 
 
+class ExplicitPathsTest(unittest.TestCase):
+    """An explicit --catalog or --config that is not there never falls back on other data."""
+
+    def assertUsageError(self, result, path):
+        self.assertEqual((result.returncode, result.stdout), (2, ""), result.stderr)
+        self.assertIn(path, result.stderr)
+
+    def test_a_catalogue_that_is_not_a_folder_is_a_usage_error_even_when_another_folder_would_answer(self):
+        with tempfile.TemporaryDirectory() as folder:
+            missing = os.path.join(folder, "missing")
+            a_file = os.path.join(folder, "file.xml")
+            open(a_file, "w").close()
+            fallback = dict(os.environ, VEMO_CONFIG_PATH=CATALOG, VEMO_DEFAULT_CATALOG_DIR=CATALOG)
+            for path in (missing, a_file, ""):
+                for command in (("info", "ZC41"), ("config-info", DEMO), ("node", DEMO), ("list",), ("diff", DEMO, DEMO)):
+                    with self.subTest(path=path, command=command[0]):
+                        self.assertUsageError(vemo(*command, "--catalog", path, "--json", env=fallback), path)
+
+    def test_a_configuration_file_that_is_not_a_readable_file_is_a_usage_error(self):
+        with tempfile.TemporaryDirectory() as folder:
+            pipe = os.path.join(folder, "device.kiv")
+            os.mkfifo(pipe)
+            locked = os.path.join(folder, "locked.kiv")
+            with open(locked, "w") as file:
+                with open(KIV) as source:
+                    file.write(source.read())
+            os.chmod(locked, 0)
+            paths = [os.path.join(folder, "missing.kiv"), folder, pipe, ""]
+            if os.geteuid() != 0:  # root reads any file
+                paths.append(locked)
+            for path in paths:
+                with self.subTest(path=path):
+                    self.assertUsageError(vemo("node", DEMO, "--catalog", CATALOG, "--config", path, "--json"), path)
+
+    def test_without_a_catalogue_folder_the_normal_resolution_applies(self):
+        with tempfile.TemporaryDirectory() as empty:
+            missing = os.path.join(empty, "missing")
+            nowhere = dict(os.environ, VEMO_CONFIG_PATH=missing, VEMO_DEFAULT_CATALOG_DIR=missing)
+            result = vemo("info", DEMO, env=nowhere)
+            self.assertEqual(result.returncode, 1)
+            self.assertIn("error 76 in CreateProgIDInfo: Folder not found", result.stderr)
+            for env in (dict(nowhere, VEMO_CONFIG_PATH=CATALOG), dict(nowhere, VEMO_DEFAULT_CATALOG_DIR=CATALOG)):
+                self.assertEqual(vemo("info", "ZC41", env=env).returncode, 0)
+
+
 class ErrorTest(unittest.TestCase):
     def test_library_errors_carry_number_source_and_description(self):
         result, answer = vemo_json("info", "12345", "--catalog", CATALOG)
@@ -66,19 +108,9 @@ class ErrorTest(unittest.TestCase):
                                            "description": "Invalid value for sProgID, must be 4 or 16 chars long!"})
         self.assertIn("error 380 in CreateProgIDInfo", result.stderr)
 
-    def test_without_a_catalogue_folder_the_normal_resolution_applies(self):
-        with tempfile.TemporaryDirectory() as empty:
-            missing = os.path.join(empty, "missing")
-            nowhere = dict(os.environ, VEMO_CONFIG_PATH=missing, VEMO_DEFAULT_CATALOG_DIR=missing)
-            result = vemo("info", DEMO, "--catalog", missing, env=nowhere)
-            self.assertEqual(result.returncode, 1)
-            self.assertIn("error 76 in CreateProgIDInfo: Folder not found", result.stderr)
-            for env in (dict(nowhere, VEMO_CONFIG_PATH=CATALOG), dict(nowhere, VEMO_DEFAULT_CATALOG_DIR=CATALOG)):
-                self.assertEqual(vemo("info", "ZC41", env=env).returncode, 0)
-
     def test_not_found_and_broken_files(self):
         result, answer = vemo_json("node", "FFFFFFFFFFFFFFFF", "--catalog", CATALOG)
-        self.assertEqual((result.returncode, answer), (3, {"found": False, "id": "FFFFFFFFFFFFFFFF"}))
+        self.assertEqual((result.returncode, answer["kind"], answer["id"]), (3, "notFound", "FFFFFFFFFFFFFFFF"))
         with tempfile.TemporaryDirectory() as folder:
             with open(os.path.join(folder, "broken.xml"), "w") as broken:
                 broken.write("<C5Devices>\n<C5Device>\n</C5Devices>\n")
@@ -87,27 +119,80 @@ class ErrorTest(unittest.TestCase):
         self.assertIn("XML Parsing Error", result.stderr)
         self.assertIn("Line Number: 3", result.stderr)
 
-    def test_help_and_usage(self):
-        for command in ([], ["info"], ["config-info"], ["node"]):
-            result = vemo(*command, "--help")
-            self.assertEqual(result.returncode, 0, command)
-            self.assertIn("--catalog" if command else "node", result.stdout)
-        for args in ((), ("info",), ("node", DEMO, "--bogus")):
+    def test_help_says_how_the_folder_is_found_and_what_the_exit_codes_mean(self):
+        for command in ("info", "config-info", "node", "list", "diff"):
+            with self.subTest(command=command):
+                result = vemo(command, "--help")
+                self.assertEqual(result.returncode, 0)
+                text = " ".join(result.stdout.split())
+                for words in ("--catalog", "remembered", "VEMO_CONFIG_PATH", "VEMO_DEFAULT_CATALOG_DIR",
+                              "sample catalogue installed", "0 done", "1 library error", "2 usage error",
+                              "3 no catalogue entry"):
+                    self.assertIn(words, text)
+        self.assertIn("3 no catalogue entry", vemo("--help").stdout)
+        for args in ((), ("info",), ("node", DEMO, "--bogus"), ("diff", DEMO)):
             self.assertEqual(vemo(*args).returncode, 2, args)
+
+    def test_version_names_the_program_and_the_library(self):
+        result = vemo("--version")
+        self.assertEqual(result.returncode, 0)
+        self.assertRegex(result.stdout.strip(), r"^vemo \d+\.\d+\.\d+ \(library \d+\.\d+\.\d+\)$")
+
+
+class OutputFailureTest(unittest.TestCase):
+    """Output that did not arrive is a failure, never a silent success."""
+
+    @unittest.skipUnless(os.path.exists("/dev/full"), "needs /dev/full")
+    def test_a_full_disk_gives_a_non_zero_exit(self):
+        for args in (("info", DEMO, "--catalog", CATALOG), ("node", DEMO, "--catalog", CATALOG, "--json"),
+                     ("list", "--catalog", CATALOG), ("--help",)):
+            with self.subTest(args=args), open("/dev/full", "w") as full:
+                result = subprocess.run([VEMO, *args], stdout=full, stderr=subprocess.PIPE, text=True, timeout=60)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn("cannot write the output", result.stderr)
+
+    def test_a_pipe_whose_reader_left_gives_a_non_zero_exit_not_a_signal(self):
+        reader, writer = os.pipe()
+        os.close(reader)
+        try:
+            result = subprocess.run([VEMO, "node", DEMO, "--catalog", CATALOG, "--json"], stdout=writer,
+                                    stderr=subprocess.PIPE, text=True, timeout=60)
+        finally:
+            os.close(writer)
+        self.assertNotEqual(result.returncode, -signal.SIGPIPE, "killed by SIGPIPE")
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertIn("cannot write the output", result.stderr)
 
 
 class HostileInputTest(unittest.TestCase):
-    def test_bytes_that_are_not_utf8_never_abort_the_json_output(self):
+    def test_bytes_that_are_not_utf8_come_back_losslessly_from_the_json(self):
         bad_id = b"9A10C0DE0001\xff\xfe01"
-        for args in ((b"info", bad_id), (b"node", DEMO.encode(), b"--config", b"/nonexistent/\xff.kiv")):
-            result = subprocess.run([VEMO, *args, b"--catalog", CATALOG.encode(), b"--json"],
-                                    capture_output=True, timeout=60)
-            self.assertIn(result.returncode, (0, 1, 3), result.stderr)
-            answer = json.loads(result.stdout)
-            self.assertIsInstance(answer, dict)
-        self.assertEqual(json.loads(subprocess.run([VEMO, b"info", bad_id, b"--catalog", CATALOG.encode(), b"--json"],
-                                                   capture_output=True, timeout=60).stdout)["id"],
-                         "9A10C0DE0001\ufffd\ufffd01")
+        result = subprocess.run([VEMO, b"info", bad_id, b"--catalog", CATALOG.encode(), b"--json"],
+                                capture_output=True, timeout=60)
+        self.assertEqual(result.returncode, 3, result.stderr)
+        self.assertEqual(os.fsencode(json.loads(result.stdout)["id"]), bad_id)
+        # Each kind of malformed sequence, and text that must be escaped, in a folder name.
+        names = [b"\xff\xfe", b"\xc0\x80", b"\xed\xa0\x80", b"\xf4\x90\x80\x80", b"\xe2\x82", b"\xe2\x82\xac\x80",
+                 b"\xf8\x88\x80\x80\x80", b"ok \xc3\xa9 \xf0\x9f\x98\x80", b"\x01\x1f\"\\\x7f\t\n"]
+        with tempfile.TemporaryDirectory() as root:
+            for name in names:
+                with self.subTest(name=name):
+                    folder = os.path.join(os.fsencode(root), name)
+                    os.mkdir(folder)
+                    result = subprocess.run([VEMO, b"list", b"--catalog", folder, b"--json"], capture_output=True,
+                                            timeout=60)
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                    listed = json.loads(result.stdout)["folder"]
+                    self.assertEqual(os.fsencode(listed), folder + b"/")
+                    self.assertEqual(listed, (folder + b"/").decode("utf-8", "surrogateescape"))
+            # A configuration file whose name is not UTF-8 is read and named as it is.
+            kiv = os.path.join(os.fsencode(root), b"\xff.kiv")
+            with open(KIV, "rb") as source, open(kiv, "wb") as copy:
+                copy.write(source.read())
+            result = subprocess.run([VEMO, b"node", DEMO.encode(), b"--config", kiv, b"--catalog", CATALOG.encode(),
+                                     b"--json"], capture_output=True, timeout=60)
+            node = json.loads(result.stdout)
+            self.assertEqual((node["populated"], os.fsencode(node["configurationFile"])), (True, kiv))
 
     @unittest.skipIf(os.environ.get("VEMO_SANITIZED") == "1", "the sanitizers need more address space than the limit")
     def test_running_out_of_memory_is_reported_not_an_abort(self):
@@ -121,21 +206,20 @@ class HostileInputTest(unittest.TestCase):
         self.assertIn(result.returncode, (1, 3), result.stderr[-500:])
         self.assertNotIn("parser error", result.stderr, "libxml2 writes nothing of its own")
 
-    def test_a_pipe_as_configuration_file_is_refused_at_once(self):
-        with tempfile.TemporaryDirectory() as folder:
-            pipe = os.path.join(folder, "device.kiv")
-            os.mkfifo(pipe)
-            result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", pipe)
-        self.assertEqual((result.returncode, node["populated"]), (0, False))
-
-    def test_a_broken_file_cannot_drive_the_terminal_through_the_message_box(self):
+    def test_a_broken_file_cannot_drive_the_terminal(self):
         with tempfile.TemporaryDirectory() as folder:
             with open(os.path.join(folder, "broken.xml"), "w") as broken:
                 broken.write("<C5Devices>\x1b]0;owned\x07\x1b[2J\u009b31m<oops\n")
-            result = vemo("info", "ZZ99", "--catalog", folder)
-        self.assertIn("XML Parsing Error", result.stderr)
-        for control in ("\x1b", "\x07", "\u009b"):
-            self.assertNotIn(control, result.stderr)
+            for command in (("info", "ZZ99"), ("list",)):
+                result = vemo(*command, "--catalog", folder)
+                self.assertRegex(result.stderr, "XML Parsing Error|broken.xml")
+                for control in ("\x1b", "\x07", "\u009b"):
+                    self.assertNotIn(control, result.stderr, command)
+            bad_path = os.path.join(folder, "\x1b[2Jmissing")
+            result = vemo("node", DEMO, "--catalog", CATALOG, "--config", bad_path)
+            self.assertEqual(result.returncode, 2)
+            self.assertNotIn("\x1b", result.stderr)
+            self.assertIn("?[2Jmissing", result.stderr)
 
 
 if __name__ == "__main__":

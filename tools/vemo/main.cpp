@@ -1,109 +1,95 @@
 // vemo: look device types up in a catalogue and show offline virtual nodes.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
-#include <memory>
 #include <string>
 
-#include "vemosupport/cFactory.h"
-#include "vemosupport/I709Node.h"
 #include "vemosupport/automation_error.h"
+#include "vemosupport/version.h"
+#include "commands.h"
+#include "errors.h"
 #include "render.h"
-#include "snapshot.h"
 
 namespace {
 
-using vemo::cli::ErrorInfo;
+using namespace vemo::cli;
 
-// Exit codes.
-constexpr int kExitOk = 0;
-constexpr int kExitError = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitNotFound = 3;
+constexpr const char* kFolderHelp =
+    "Catalogue folder: --catalog DIR when given, which must be an existing folder. Without it\n"
+    "the folder is resolved in this order, the first existing folder winning: the folder the\n"
+    "caller names (none), the folder the factory remembered from an earlier lookup, the\n"
+    "catalogue-path service (the environment variable VEMO_CONFIG_PATH), the default folder\n"
+    "(the environment variable VEMO_DEFAULT_CATALOG_DIR, else the sample catalogue installed\n"
+    "with the library). When none exists the command fails with error 76.\n";
 
-struct Options {
-  std::string id;
-  std::string catalog;
-  std::string config;
-  bool json = false;
-};
+constexpr const char* kExitHelp =
+    "Exit codes: 0 done, 1 library error (or the output could not be written), 2 usage error,\n"
+    "3 no catalogue entry.\n";
 
-void AddCommonOptions(CLI::App& command, Options& options, const char* idHelp) {
-  command.add_option("id", options.id, idHelp)->required();
-  command.add_option("--catalog", options.catalog, "Catalogue folder (default: the usual folder resolution)");
-  command.add_flag("--json", options.json, "Print JSON instead of text");
-}
-
-// Text that is not UTF-8 (an ID or a path given as bytes) never stops the output: each
-// byte that does not belong to a valid sequence is written as U+FFFD.
-void Print(const nlohmann::ordered_json& json) {
-  std::cout << json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
-}
-
-int NotFound(const Options& options) {
-  if (options.json) {
-    Print(nlohmann::ordered_json{{"found", false}, {"id", options.id}});
-  }
-  std::cerr << "vemo: no catalogue entry for \"" << options.id << "\"\n";
-  return kExitNotFound;
-}
-
-template <class Snapshot>
-int Show(const Options& options, const Snapshot& snapshot) {
-  if (options.json) {
-    Print(vemo::cli::ToJson(snapshot));
-  } else {
-    vemo::cli::PrintText(std::cout, snapshot);
-  }
-  return kExitOk;
-}
-
-int Info(const Options& options) {
-  vemo::cFactory factory;
-  const auto record = factory.CreateProgIDInfo(options.id, options.catalog);
-  return record ? Show(options, vemo::cli::ReadDeviceInfo(*record)) : NotFound(options);
-}
-
-int ConfigInfo(const Options& options) {
-  vemo::cFactory factory;
-  const auto record = factory.CreateProgIDConfigInfo(options.id, options.catalog);
-  return record ? Show(options, vemo::cli::ReadConfigInfo(*record)) : NotFound(options);
-}
-
-int Node(const Options& options) {
-  vemo::cFactory factory;
-  const auto record = factory.CreateProgIDInfo(options.id, options.catalog);
-  if (!record) return NotFound(options);
-  const auto node = factory.CreateVirtualC472Node(record);
-  const bool populated = node->PopulateDevice(options.config);
-  return Show(options, vemo::cli::ReadNode(dynamic_cast<vemo::I709Node&>(*node), populated));
+void AddCatalogue(CLI::App& command, Options& options) {
+  command.add_option("--catalog", options.catalog, "Catalogue folder (see below for the folder without it)")
+      ->type_name("DIR");
+  command.add_flag("--json", options.json, "Print JSON (schema in docs/json.md) instead of text");
+  command.footer(std::string(kFolderHelp) + kExitHelp);
 }
 
 int Fail(const Options& options, const vemo::AutomationError& error) {
   const ErrorInfo info{error.number(), error.source(), error.description()};
-  if (options.json) Print(nlohmann::ordered_json{{"error", vemo::cli::ToJson(info)}});
+  if (options.json) WriteJson(std::cout, ErrorJson(info));
   std::cerr << "vemo: error " << info.number;
-  if (!info.source.empty()) std::cerr << " in " << info.source;
-  std::cerr << ": " << info.description << "\n";
+  if (!info.source.empty()) std::cerr << " in " << Printable(info.source);
+  std::cerr << ": " << Printable(info.description) << "\n";
   return kExitError;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{"Look LonWorks device types up in a catalogue and show offline virtual nodes.\n"
-               "Message boxes about broken catalogue files go to standard error.\n"
-               "Exit codes: 0 done, 1 library error, 2 usage error, 3 no catalogue entry."};
+               "Message boxes about broken catalogue files go to standard error."};
+  app.footer(kExitHelp);
+  app.set_version_flag("--version", std::string("vemo ") + VEMOSUPPORT_VERSION + " (library " +
+                                        vemo::LibraryVersion() + ")");
   app.require_subcommand(1);
   Options options;
 
   CLI::App* info = app.add_subcommand("info", "Show the device record for a program ID or device code");
-  AddCommonOptions(*info, options, "16-character program ID or 4-character device code");
+  info->add_option("id", options.id, "16-character program ID or 4-character device code")->required();
+  AddCatalogue(*info, options);
+
   CLI::App* config = app.add_subcommand("config-info", "Show the configuration record for a program ID");
-  AddCommonOptions(*config, options, "16-character program ID");
+  config->add_option("id", options.id, "16-character program ID")->required();
+  AddCatalogue(*config, options);
+
   CLI::App* node = app.add_subcommand("node", "Show the populated offline node for a program ID or device code");
-  AddCommonOptions(*node, options, "16-character program ID or 4-character device code");
-  node->add_option("--config", options.config, "Configuration file to read into the node");
+  node->add_option("id", options.id, "16-character program ID or 4-character device code")->required();
+  AddCatalogue(*node, options);
+  node->add_option("--config", options.config, "Configuration file to read into the node (must be a readable file)")
+      ->type_name("FILE");
+  node->add_option("--set", options.assignments,
+                   "Write a value into the node before it is shown, after --config: nv:INDEX=HEX sets the NV "
+                   "with that index, cp:KEY=HEX the CP with that key; HEX is the point's whole value in pairs "
+                   "of hexadecimal digits, e.g. nv:32=08660960. Repeatable")
+      ->type_name("KEY=HEX")
+      ->allow_extra_args(false)
+      ->take_all();
+  node->add_option("--write-config", options.writeConfig,
+                   "Write the node's configuration data (after --config and --set) to a new FILE in the "
+                   "configuration-file format, for a later --config")
+      ->type_name("FILE");
+  node->add_flag("--force", options.force, "Let --write-config replace an existing file");
+
+  CLI::App* list = app.add_subcommand("list", "List every device of the catalogue in lookup order");
+  AddCatalogue(*list, options);
+  list->footer(std::string(kFolderHelp) + kExitHelp + "Exit 1 also when a catalogue file could not be read.\n");
+
+  CLI::App* diff = app.add_subcommand(
+      "diff", "Compare two devices' interfaces: LonMark objects, CPs, NVs and their default values");
+  diff->add_option("a", options.id, "Program ID or device code of device A")->required();
+  diff->add_option("b", options.otherId, "Program ID or device code of device B")->required();
+  AddCatalogue(*diff, options);
 
   try {
     app.parse(argc, argv);
@@ -113,16 +99,39 @@ int main(int argc, char** argv) {
   }
 
   try {
-    if (info->parsed()) return Info(options);
-    if (config->parsed()) return ConfigInfo(options);
-    return Node(options);
+    CheckPaths(options);
+    if (info->parsed()) return InfoCommand(options, std::cout);
+    if (config->parsed()) return ConfigInfoCommand(options, std::cout);
+    if (node->parsed()) return NodeCommand(options, std::cout);
+    if (list->parsed()) return ListCommand(options, std::cout);
+    return DiffCommand(options, std::cout);
+  } catch (const UsageError& error) {
+    std::cerr << "vemo: " << error.what() << "\n";
+    return kExitUsage;
   } catch (const vemo::AutomationError& error) {
     return Fail(options, error);
   } catch (const std::bad_alloc&) {
     std::cerr << "vemo: out of memory\n";
     return kExitError;
   } catch (const std::exception& error) {
-    std::cerr << "vemo: " << error.what() << "\n";
+    std::cerr << "vemo: " << Printable(error.what()) << "\n";
     return kExitError;
   }
+}
+
+// Output that did not reach its file or pipe is an error, not a success.
+int FinishOutput(int code) {
+  std::cout.flush();
+  const bool failed = !std::cout.good() || std::fflush(stdout) != 0 || std::ferror(stdout);
+  if (!failed) return code;
+  std::cerr << "vemo: cannot write the output: " << std::strerror(errno) << "\n";
+  return code == kExitOk ? kExitError : code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A reader that went away is a write error to report, not a signal that kills vemo.
+  std::signal(SIGPIPE, SIG_IGN);
+  return FinishOutput(Run(argc, argv));
 }

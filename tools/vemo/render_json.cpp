@@ -4,7 +4,12 @@ namespace vemo::cli {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
+Json Document(const char* kind) { return {{"schema", kJsonSchema}, {"kind", kind}}; }
+
+Json Append(Json document, const Json& members) {
+  for (const auto& [key, value] : members.items()) document[key] = value;
+  return document;
+}
 
 Json ItemsJson(const std::vector<Item>& items) {
   Json list = Json::array();
@@ -12,88 +17,139 @@ Json ItemsJson(const std::vector<Item>& items) {
   return list;
 }
 
+Json ErrorDetail(const ErrorInfo& error) {
+  return {{"number", error.number}, {"source", error.source}, {"description", error.description}};
+}
+
 void PutValue(Json& json, const Value& value) {
-  if (value.hex) json["value"] = *value.hex;
-  if (value.error) json["valueError"] = ToJson(*value.error);
+  json["value"] = value.hex ? Json(*value.hex) : Json(nullptr);
+  json["valueError"] = value.error ? ErrorDetail(*value.error) : Json(nullptr);
+}
+
+Json ObjectJson(const LonMarkObject& object) {
+  return {{"index", object.index},   {"type", object.type},     {"name", object.name},
+          {"description", object.description}, {"cpKeys", object.cpKeys}, {"nvIndexes", object.nvIndexes}};
+}
+
+Json CPJson(const ConfigurationProperty& cp) {
+  Json entry = {{"key", cp.key},
+                {"index", cp.index},
+                {"name", cp.name},
+                {"elementCount", cp.elementCount},
+                {"elementSize", cp.elementSize},
+                {"standardType", cp.standardType},
+                {"cpType", cp.cpType},
+                {"lmObjectId", cp.lmObjectId},
+                {"selectData", cp.selectData}};
+  PutValue(entry, cp.value);
+  return entry;
+}
+
+Json NVJson(const NetworkVariable& nv) {
+  Json entry = {{"index", nv.index},
+                {"name", nv.name},
+                {"section", SectionName(nv.section)},
+                {"length", nv.length},
+                {"nvType", nv.nvType},
+                {"selfDoc", nv.selfDoc},
+                {"lmObjectId", nv.lmObjectId},
+                {"selectData", nv.selectData}};
+  PutValue(entry, nv.value);
+  return entry;
+}
+
+Json DeviceJson(const ListedDevice& device) {
+  return {{"programId", device.programId},
+          {"deviceCode", device.deviceCode},
+          {"deviceType", device.deviceType},
+          {"manufacturer", device.manufacturer},
+          {"xmlFilename", device.xmlFilename}};
+}
+
+template <class T, class ToJsonFn>
+Json ChangesJson(const std::vector<Change<T>>& changes, const char* keyName, ToJsonFn toJson) {
+  Json list = Json::array();
+  for (const Change<T>& change : changes) {
+    list.push_back({{keyName, change.key},
+                    {"a", change.a ? toJson(*change.a) : Json(nullptr)},
+                    {"b", change.b ? toJson(*change.b) : Json(nullptr)},
+                    {"fields", change.fields}});
+  }
+  return list;
 }
 
 }  // namespace
 
-Json ToJson(const ErrorInfo& error) {
-  return {{"number", error.number}, {"source", error.source}, {"description", error.description}};
-}
+Json ErrorJson(const ErrorInfo& error) { return Append(Document("error"), {{"error", ErrorDetail(error)}}); }
+
+Json NotFoundJson(const std::string& id) { return Append(Document("notFound"), {{"id", id}}); }
 
 Json ToJson(const DeviceInfo& info) {
-  return {{"programId", info.programId},
-          {"xmlFilename", info.xmlFilename},
-          {"isValid", info.isValid},
-          {"deviceCode", info.deviceCode},
-          {"deviceType", info.deviceType},
-          {"deviceTypeEx", info.deviceTypeEx},
-          {"manufacturer", info.manufacturer},
-          {"pluginVersion", info.pluginVersion},
-          {"firmwareVersion", info.firmwareVersion},
-          {"selfDoc", info.selfDoc},
-          {"has472Plugin", info.has472Plugin},
-          {"isHostBased", info.isHostBased},
-          {"isNeuronBased", info.isNeuronBased},
-          {"isHybridBased", info.isHybridBased},
-          {"supportsFlash", info.supportsFlash},
-          {"supportsOfflineEdit", info.supportsOfflineEdit},
-          {"imgBlockSize", info.imgBlockSize},
-          {"items", ItemsJson(info.items)}};
+  return Append(Document("deviceInfo"), {{"programId", info.programId},
+                                         {"xmlFilename", info.xmlFilename},
+                                         {"isValid", info.isValid},
+                                         {"deviceCode", info.deviceCode},
+                                         {"deviceType", info.deviceType},
+                                         {"deviceTypeEx", info.deviceTypeEx},
+                                         {"manufacturer", info.manufacturer},
+                                         {"pluginVersion", info.pluginVersion},
+                                         {"firmwareVersion", info.firmwareVersion},
+                                         {"selfDoc", info.selfDoc},
+                                         {"has472Plugin", info.has472Plugin},
+                                         {"isHostBased", info.isHostBased},
+                                         {"isNeuronBased", info.isNeuronBased},
+                                         {"isHybridBased", info.isHybridBased},
+                                         {"supportsFlash", info.supportsFlash},
+                                         {"supportsOfflineEdit", info.supportsOfflineEdit},
+                                         {"imgBlockSize", info.imgBlockSize},
+                                         {"items", ItemsJson(info.items)}});
 }
 
 Json ToJson(const ConfigInfo& info) {
-  return {{"programId", info.programId}, {"xmlFilename", info.xmlFilename}, {"isValid", info.isValid},
-          {"level", info.level},         {"data", info.data},               {"items", ItemsJson(info.items)}};
+  return Append(Document("configInfo"), {{"programId", info.programId},
+                                         {"xmlFilename", info.xmlFilename},
+                                         {"isValid", info.isValid},
+                                         {"level", info.level},
+                                         {"data", info.data},
+                                         {"items", ItemsJson(info.items)}});
 }
 
 Json ToJson(const Node& node) {
   Json objects = Json::array();
-  for (const LonMarkObject& object : node.objects) {
-    objects.push_back({{"index", object.index},
-                       {"type", object.type},
-                       {"name", object.name},
-                       {"description", object.description},
-                       {"configurationProperties", object.cpKeys},
-                       {"networkVariables", object.nvIndexes}});
-  }
+  for (const LonMarkObject& object : node.objects) objects.push_back(ObjectJson(object));
   Json cps = Json::array();
-  for (const ConfigurationProperty& cp : node.configurationProperties) {
-    Json entry = {{"key", cp.key},
-                  {"name", cp.name},
-                  {"elementCount", cp.elementCount},
-                  {"elementSize", cp.elementSize},
-                  {"standardType", cp.standardType},
-                  {"cpType", cp.cpType},
-                  {"lmObjectId", cp.lmObjectId},
-                  {"selectData", cp.selectData}};
-    PutValue(entry, cp.value);
-    cps.push_back(std::move(entry));
-  }
+  for (const ConfigurationProperty& cp : node.configurationProperties) cps.push_back(CPJson(cp));
   Json nvs = Json::array();
-  for (const NetworkVariable& nv : node.networkVariables) {
-    Json entry = {{"index", nv.index},
-                  {"name", nv.name},
-                  {"length", nv.length},
-                  {"nvType", nv.nvType},
-                  {"configuration", nv.configuration},
-                  {"comment", nv.comment},
-                  {"lmObjectId", nv.lmObjectId},
-                  {"selectData", nv.selectData}};
-    PutValue(entry, nv.value);
-    nvs.push_back(std::move(entry));
+  for (const NetworkVariable& nv : node.networkVariables) nvs.push_back(NVJson(nv));
+  return Append(Document("node"), {{"uniqueNodeNum", node.uniqueNodeNum},
+                                   {"programId", node.programId},
+                                   {"selfDoc", node.selfDoc},
+                                   {"comment", node.comment},
+                                   {"populated", node.populated},
+                                   {"configurationFile", node.configurationFile},
+                                   {"objects", std::move(objects)},
+                                   {"configurationProperties", std::move(cps)},
+                                   {"networkVariables", std::move(nvs)}});
+}
+
+Json ToJson(const Listing& listing) {
+  Json devices = Json::array();
+  for (const ListedDevice& device : listing.devices) devices.push_back(DeviceJson(device));
+  Json unreadable = Json::array();
+  for (const UnreadableFile& file : listing.unreadableFiles) {
+    unreadable.push_back({{"xmlFilename", file.xmlFilename}, {"description", file.description}});
   }
-  return {{"uniqueNodeNum", node.uniqueNodeNum},
-          {"programId", node.programId},
-          {"selfDocumentation", node.selfDocumentation},
-          {"comment", node.comment},
-          {"populated", node.populated},
-          {"configurationFile", node.configurationFile},
-          {"objects", std::move(objects)},
-          {"configurationProperties", std::move(cps)},
-          {"networkVariables", std::move(nvs)}};
+  return Append(Document("list"),
+                {{"folder", listing.folder}, {"devices", std::move(devices)}, {"unreadableFiles", std::move(unreadable)}});
+}
+
+Json ToJson(const Diff& diff) {
+  return Append(Document("diff"), {{"a", DeviceJson(diff.a)},
+                                   {"b", DeviceJson(diff.b)},
+                                   {"identical", diff.Identical()},
+                                   {"objects", ChangesJson(diff.objects, "index", ObjectJson)},
+                                   {"configurationProperties", ChangesJson(diff.configurationProperties, "key", CPJson)},
+                                   {"networkVariables", ChangesJson(diff.networkVariables, "index", NVJson)}});
 }
 
 }  // namespace vemo::cli

@@ -33,13 +33,47 @@ void PrintField(std::ostream& out, const char* name, const std::string& value) {
 }
 
 void PrintCP(std::ostream& out, const ConfigurationProperty& cp, const char* indent) {
-  out << indent << "CP " << cp.key << "  " << cp.name << "  size " << cp.elementSize << "  type " << cp.cpType
+  out << indent << "CP " << cp.key << "  " << cp.name << "  index " << cp.index << "  size " << cp.elementSize << "  type " << cp.cpType
       << (cp.standardType ? " (standard)" : "") << "  value " << ValueText(cp.value) << "\n";
 }
 
 void PrintNV(std::ostream& out, const NetworkVariable& nv, const char* indent) {
   out << indent << "NV " << nv.index << "  " << nv.name << "  length " << nv.length << "  type " << nv.nvType
-      << (nv.configuration ? "  configuration" : "") << "  value " << ValueText(nv.value) << "\n";
+      << "  " << SectionName(nv.section) << "  value " << ValueText(nv.value) << "\n";
+}
+
+// The file's name alone when it lies in the listed folder.
+std::string FileName(const std::string& path, const std::string& folder) {
+  return path.starts_with(folder) ? path.substr(folder.size()) : path;
+}
+
+void PrintDevice(std::ostream& out, const char* side, const ListedDevice& device) {
+  out << side << "  " << device.programId << "  " << device.deviceCode << "  " << device.deviceType << "  ("
+      << device.manufacturer << ")  " << device.xmlFilename << "\n";
+}
+
+std::string Fields(const std::vector<std::string>& fields) {
+  std::string text;
+  for (const std::string& field : fields) text += (text.empty() ? "" : ", ") + field;
+  return text;
+}
+
+template <class T, class PrintFn>
+void PrintChanges(std::ostream& out, const char* what, const std::vector<Change<T>>& changes, PrintFn print) {
+  for (const Change<T>& change : changes) {
+    out << what << " " << change.key;
+    if (!change.a) out << "  only in B";
+    if (!change.b) out << "  only in A";
+    if (!change.fields.empty()) out << "  differs in " << Fields(change.fields);
+    out << "\n";
+    if (change.a) print(out, *change.a, "  A: ");
+    if (change.b) print(out, *change.b, "  B: ");
+  }
+}
+
+void PrintObject(std::ostream& out, const LonMarkObject& object, const char* indent) {
+  out << indent << "[" << object.index << "] " << object.name << " (" << object.description << ")  type "
+      << object.type << "  " << object.cpKeys.size() << " CPs, " << object.nvIndexes.size() << " NVs\n";
 }
 
 }  // namespace
@@ -112,6 +146,43 @@ void PrintText(std::ostream& out, const Node& node) {
     printHeader();
     PrintNV(out, nv, "     ");
   }
+}
+
+void PrintText(std::ostream& out, const Listing& listing) {
+  out << "Catalogue folder " << listing.folder << "  (" << listing.devices.size() << " devices, in lookup order)\n";
+  std::size_t widths[4] = {10, 4, 4, 12};
+  for (const ListedDevice& device : listing.devices) {
+    widths[0] = std::max(widths[0], device.programId.size());
+    widths[1] = std::max(widths[1], device.deviceCode.size());
+    widths[2] = std::max(widths[2], device.deviceType.size());
+    widths[3] = std::max(widths[3], device.manufacturer.size());
+  }
+  auto row = [&](const std::string& id, const std::string& code, const std::string& type, const std::string& maker,
+                 const std::string& file) {
+    out << std::left << std::setw(static_cast<int>(widths[0])) << id << "  " << std::setw(static_cast<int>(widths[1]))
+        << code << "  " << std::setw(static_cast<int>(widths[2])) << type << "  "
+        << std::setw(static_cast<int>(widths[3])) << maker << "  " << file << "\n";
+  };
+  row("PROGRAM ID", "CODE", "TYPE", "MANUFACTURER", "FILE");
+  for (const ListedDevice& device : listing.devices) {
+    row(device.programId, device.deviceCode, device.deviceType, device.manufacturer,
+        FileName(device.xmlFilename, listing.folder));
+  }
+  for (const UnreadableFile& file : listing.unreadableFiles) {
+    out << "Unreadable: " << FileName(file.xmlFilename, listing.folder) << ": " << file.description << "\n";
+  }
+}
+
+void PrintText(std::ostream& out, const Diff& diff) {
+  PrintDevice(out, "A", diff.a);
+  PrintDevice(out, "B", diff.b);
+  if (diff.Identical()) {
+    out << "The interfaces are the same (objects, CPs, NVs and their default values).\n";
+    return;
+  }
+  PrintChanges(out, "Object", diff.objects, PrintObject);
+  PrintChanges(out, "CP", diff.configurationProperties, PrintCP);
+  PrintChanges(out, "NV", diff.networkVariables, PrintNV);
 }
 
 }  // namespace vemo::cli

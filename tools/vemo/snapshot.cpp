@@ -8,20 +8,11 @@
 #include "vemosupport/IC472VirtualCP.h"
 #include "vemosupport/IC472VirtualObj.h"
 #include "vemosupport/automation_error.h"
+#include "points.h"
 
 namespace vemo::cli {
 
 namespace {
-
-template <class T>
-std::vector<std::shared_ptr<T>> Members(const std::shared_ptr<Enumerator>& enumerator) {
-  std::vector<std::shared_ptr<T>> members;
-  if (!enumerator) return members;
-  while (const std::optional<Variant> item = enumerator->Next()) {
-    if (auto member = std::dynamic_pointer_cast<T>(item->AsObject())) members.push_back(std::move(member));
-  }
-  return members;
-}
 
 template <class Record>
 std::vector<Item> Items(const Record& record) {
@@ -30,28 +21,36 @@ std::vector<Item> Items(const Record& record) {
   return items;
 }
 
-std::string Hex(const ByteArray& bytes) {
+template <class Point>
+Value ReadValue(const Point& point) {
+  try {
+    const Variant value = point.Value();
+    const ByteArray* bytes = value.AsBytes();
+    return Value{bytes ? Hex(bytes->bytes) : std::string(), std::nullopt};
+  } catch (const AutomationError& error) {
+    return Value{std::nullopt, ErrorInfo{error.number(), error.source(), error.description()}};
+  }
+}
+
+// The configuration record answers its program ID as filed, "P" and all; every other
+// answer of vemo gives the ID alone.
+std::string WithoutLeadingP(const std::string& programId) {
+  return programId.starts_with('P') ? programId.substr(1) : programId;
+}
+
+}  // namespace
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string hex;
-  for (std::uint8_t byte : bytes.bytes) {
+  for (std::uint8_t byte : bytes) {
     hex += kDigits[byte >> 4];
     hex += kDigits[byte & 0xF];
   }
   return hex;
 }
 
-template <class Point>
-Value ReadValue(const Point& point) {
-  try {
-    const Variant value = point.Value();
-    const ByteArray* bytes = value.AsBytes();
-    return Value{bytes ? Hex(*bytes) : std::string(), std::nullopt};
-  } catch (const AutomationError& error) {
-    return Value{std::nullopt, ErrorInfo{error.number(), error.source(), error.description()}};
-  }
-}
-
-}  // namespace
+const char* SectionName(Section section) { return section == Section::Configuration ? "configuration" : "io"; }
 
 DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record) {
   DeviceInfo info;
@@ -78,7 +77,7 @@ DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record) {
 
 ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record) {
   ConfigInfo info;
-  info.programId = record.ProgramID();
+  info.programId = WithoutLeadingP(record.ProgramID());
   info.xmlFilename = record.XMLFilename();
   info.isValid = record.IsValid();
   info.level = record.Level();
@@ -91,7 +90,7 @@ Node ReadNode(I709Node& node, bool populated) {
   Node snapshot;
   snapshot.uniqueNodeNum = node.UniqueNodeNum();
   snapshot.programId = node.ProgramID();
-  snapshot.selfDocumentation = node.SelfDocumentation();
+  snapshot.selfDoc = node.SelfDocumentation();
   snapshot.comment = node.Comment();
   snapshot.configurationFile = dynamic_cast<ICorvelNodeOffline&>(node).ConfigurationFile();
   snapshot.populated = populated;
@@ -112,22 +111,19 @@ Node ReadNode(I709Node& node, bool populated) {
     snapshot.objects.push_back(std::move(entry));
   }
 
-  if (const auto cps = node.ConfigurationProperties()) {
-    for (const auto& cp : Members<I709ConfigurationProperty>(cps->NewEnum())) {
-      const auto& filed = dynamic_cast<const IC472VirtualCP&>(*cp);
-      const auto& link = dynamic_cast<const IC472VirtualObj&>(*cp);
-      snapshot.configurationProperties.push_back({filed.Key(), cp->Name(), cp->ElementCount(), cp->ElementSize(),
-                                                  cp->CPType(), cp->StandardType(), link.LMObjectID(),
-                                                  link.SelectData(), ReadValue(*cp)});
-    }
+  for (const auto& cp : ConfigurationProperties(node)) {
+    const auto& filed = dynamic_cast<const IC472VirtualCP&>(*cp);
+    const auto& link = dynamic_cast<const IC472VirtualObj&>(*cp);
+    snapshot.configurationProperties.push_back({filed.Key(), filed.Index(), cp->Name(), cp->ElementCount(),
+                                                cp->ElementSize(), cp->CPType(), cp->StandardType(),
+                                                link.LMObjectID(), link.SelectData(), ReadValue(*cp)});
   }
-  if (const auto nvs = node.NetworkVariables()) {
-    for (const auto& nv : Members<I709NetworkVariable>(nvs->NewEnum())) {
-      const auto& link = dynamic_cast<const IC472VirtualObj&>(*nv);
-      snapshot.networkVariables.push_back({nv->Index(), nv->Length(), nv->NVType(), nv->Name(), nv->Comment(),
-                                           link.SelectData(), nv->IsConfigurationVariable(), link.LMObjectID(),
-                                           ReadValue(*nv)});
-    }
+  for (const auto& nv : NetworkVariables(node)) {
+    const auto& link = dynamic_cast<const IC472VirtualObj&>(*nv);
+    snapshot.networkVariables.push_back({nv->Index(), nv->Length(), nv->NVType(), nv->Name(), nv->Comment(),
+                                         link.SelectData(),
+                                         nv->IsConfigurationVariable() ? Section::Configuration : Section::InputOutput,
+                                         link.LMObjectID(), ReadValue(*nv)});
   }
   return snapshot;
 }

@@ -36,7 +36,8 @@ struct DeviceInfo {
 };
 
 struct ConfigInfo {
-  std::string programId, xmlFilename, data;
+  std::string programId;  // without the leading "P" the record answers
+  std::string xmlFilename, data;
   bool isValid = false;
   std::int16_t level = 0;
   std::vector<Item> items;
@@ -46,10 +47,15 @@ struct ConfigInfo {
 struct Value {
   std::optional<std::string> hex;
   std::optional<ErrorInfo> error;
+  friend bool operator==(const Value& a, const Value& b) {
+    return a.hex == b.hex && a.error.has_value() == b.error.has_value() &&
+           (!a.error || (a.error->number == b.error->number && a.error->description == b.error->description));
+  }
 };
 
 struct ConfigurationProperty {
-  std::int32_t key = 0;  // as filed: the key text of the node's collection
+  std::int32_t key = 0;    // the key text of the node's collection, as a number
+  std::int32_t index = 0;  // orders the CPs in the configuration data block
   std::string name;
   std::int16_t elementCount = 0, elementSize = 0, cpType = 0;
   bool standardType = false;
@@ -58,10 +64,14 @@ struct ConfigurationProperty {
   Value value;
 };
 
+// The node keeps only whether an NV is a configuration NV; input and output NVs are
+// one section to it.
+enum class Section { Configuration, InputOutput };
+
 struct NetworkVariable {
   std::int16_t index = 0, length = 0, nvType = 0;
-  std::string name, comment, selectData;
-  bool configuration = false;
+  std::string name, selfDoc, selectData;
+  Section section = Section::InputOutput;
   std::int32_t lmObjectId = 0;
   Value value;
 };
@@ -74,7 +84,7 @@ struct LonMarkObject {
 };
 
 struct Node {
-  std::string uniqueNodeNum, programId, selfDocumentation, comment, configurationFile;
+  std::string uniqueNodeNum, programId, selfDoc, comment, configurationFile;
   bool populated = false;
   std::vector<LonMarkObject> objects;
   std::vector<ConfigurationProperty> configurationProperties;
@@ -85,5 +95,8 @@ DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record);
 ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record);
 // `node` answers I709Node and ICorvelNodeOffline, as every virtual node does.
 Node ReadNode(I709Node& node, bool populated);
+
+std::string Hex(const std::vector<std::uint8_t>& bytes);
+const char* SectionName(Section section);
 
 }  // namespace vemo::cli

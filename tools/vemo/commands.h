@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace vemo::cli {
+
+// What the command line asked for, after parsing.
+struct Options {
+  std::string id, otherId;              // otherId: the second device of diff
+  std::optional<std::string> catalog;   // only when given
+  std::optional<std::string> config;    // only when given
+  std::vector<std::string> assignments; // node --set
+  std::optional<std::string> writeConfig;
+  bool force = false;
+  bool json = false;
+};
+
+// Refuses an explicit --catalog that is not a folder and a --config that is not a
+// readable regular file (UsageError), so that neither falls back on other data.
+void CheckPaths(const Options& options);
+
+// Each command writes its answer to `out` and returns the exit code. Library errors
+// pass through as AutomationError, command-line faults as UsageError.
+int InfoCommand(const Options& options, std::ostream& out);
+int ConfigInfoCommand(const Options& options, std::ostream& out);
+int NodeCommand(const Options& options, std::ostream& out);
+int ListCommand(const Options& options, std::ostream& out);
+int DiffCommand(const Options& options, std::ostream& out);
+
+}  // namespace vemo::cli

@@ -1,0 +1,104 @@
+#include "config_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/version.h"
+#include "errors.h"
+#include "points.h"
+#include "snapshot.h"
+
+namespace vemo::cli {
+
+namespace {
+
+// One data point's share of the block.
+struct Slice {
+  std::int32_t order = 0;
+  std::string label;
+  std::vector<std::uint8_t> bytes;
+};
+
+// The point's value, which must fill exactly its share of the block.
+template <class Point>
+std::vector<std::uint8_t> BlockBytes(const Point& point, std::int16_t size, const std::string& label) {
+  const Variant value = point.Value();
+  const ByteArray* bytes = value.AsBytes();
+  if (!bytes || bytes->Count() != size) throw std::runtime_error("the value of " + label + " does not fill its bytes");
+  return bytes->bytes;
+}
+
+void AppendSlices(std::string& text, std::vector<Slice> slices) {
+  std::stable_sort(slices.begin(), slices.end(), [](const Slice& a, const Slice& b) { return a.order < b.order; });
+  for (const Slice& slice : slices) {
+    // Sixteen bytes a line; the label goes on the first.
+    for (std::size_t start = 0; start < slice.bytes.size(); start += 16) {
+      const std::size_t end = std::min(slice.bytes.size(), start + 16);
+      for (std::size_t i = start; i < end; ++i) {
+        if (i > start) text += ' ';
+        text += Hex({slice.bytes[i]});
+      }
+      if (start == 0) text += "  # " + Printable(slice.label);
+      text += '\n';
+    }
+  }
+}
+
+}  // namespace
+
+std::string ConfigFileText(I709Node& node) {
+  std::vector<Slice> cps;
+  for (const auto& cp : ConfigurationProperties(node)) {
+    const auto& filed = dynamic_cast<const IC472VirtualCP&>(*cp);
+    if (cp->ElementSize() < 1) continue;  // takes no bytes of the block
+    const std::string label = "CP key " + std::to_string(filed.Key()) + ", index " + std::to_string(filed.Index()) +
+                              ": " + cp->Name();
+    cps.push_back({filed.Index(), label, BlockBytes(*cp, cp->ElementSize(), label)});
+  }
+  std::vector<Slice> nvs;
+  for (const auto& nv : NetworkVariables(node)) {
+    if (!nv->IsConfigurationVariable() || nv->Length() < 1) continue;
+    const std::string label = "NV " + std::to_string(nv->Index()) + ": " + nv->Name();
+    nvs.push_back({nv->Index(), label, BlockBytes(*nv, nv->Length(), label)});
+  }
+
+  std::string text = "# Configuration data written by vemo " VEMOSUPPORT_VERSION
+                     ": CPs in ascending CP index, then\n"
+                     "# configuration NVs in ascending NV index; the spare byte at the end is left out.\n"
+                     "vemo-kiv 1\n"
+                     "program-id " +
+                     node.ProgramID() + "\n";
+  AppendSlices(text, std::move(cps));
+  AppendSlices(text, std::move(nvs));
+  return text;
+}
+
+void WriteNewFile(const std::string& path, const std::string& text, bool force) {
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (force ? O_TRUNC : O_EXCL);
+  const int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0 && errno == EEXIST) throw UsageError("\"" + Printable(path) + "\" exists; --force replaces it");
+  const auto failure = [&path] {
+    return std::runtime_error("cannot write \"" + Printable(path) + "\": " + std::strerror(errno));
+  };
+  if (fd < 0) throw failure();
+  for (std::size_t done = 0; done < text.size();) {
+    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote < 0) {
+      const auto error = failure();
+      ::close(fd);
+      throw error;
+    }
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (::close(fd) != 0) throw failure();
+}
+
+}  // namespace vemo::cli
