@@ -68,6 +68,13 @@ inline void SilenceMessageBoxes() {
   SetMessageBoxHandler([](const std::string&, const std::string&, int) { return kMbResultOk; });
 }
 
+// The set-up of a target that reads files: boxes silenced, the work folder made.
+inline int InitializeQuietly() {
+  SilenceMessageBoxes();
+  (void)WorkFolder::Path();
+  return 0;
+}
+
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
   return {reinterpret_cast<const char*>(data), size};
 }

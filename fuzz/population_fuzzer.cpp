@@ -89,11 +89,7 @@ void WalkNode(C472VirtualNode& node) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::SilenceMessageBoxes();
-  (void)fuzz::WorkFolder::Path();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return fuzz::InitializeQuietly(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = fuzz::AsText(data, size);

@@ -118,11 +118,7 @@ void FillPlaceholders(const std::vector<std::string>& fields, std::uint8_t flags
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::SilenceMessageBoxes();
-  (void)fuzz::WorkFolder::Path();
-  return 0;
-}
+extern "C" int LLVMFuzzerInitialize(int*, char***) { return fuzz::InitializeQuietly(); }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
