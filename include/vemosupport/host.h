@@ -14,6 +14,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "vemosupport/export.h"
 #include "vemosupport/variant.h"
@@ -61,6 +62,9 @@ VEMO_EXPORT void SetConfigPathServiceFactory(ConfigPathServiceFactory factory);
 // with this library (share/vemosupport/catalog beside its lib folder, wherever the
 // installation now lies), else the folder the library was configured with.
 VEMO_EXPORT std::string DefaultCatalogFolder();
+// The folders the last two steps name, in that order, whether they exist or not: what
+// a tool reports when no folder was found.
+VEMO_EXPORT std::vector<std::string> InstalledCatalogFolders();
 VEMO_EXPORT void SetDefaultCatalogFolder(std::string path);
 // Forgets the host's folder.
 VEMO_EXPORT void ResetDefaultCatalogFolder();

@@ -45,6 +45,13 @@ std::string DefaultCatalogFolder() {
   return VEMO_DEFAULT_CATALOG_DIR;
 }
 
+std::vector<std::string> InstalledCatalogFolders() {
+  std::vector<std::string> folders;
+  if (std::string installed = CatalogueBesideLibrary(); !installed.empty()) folders.push_back(std::move(installed));
+  if (folders.empty() || folders.front() != VEMO_DEFAULT_CATALOG_DIR) folders.emplace_back(VEMO_DEFAULT_CATALOG_DIR);
+  return folders;
+}
+
 void SetDefaultCatalogFolder(std::string path) { HostFolder().Set(std::make_shared<const std::string>(std::move(path))); }
 void ResetDefaultCatalogFolder() { HostFolder().Set(nullptr); }
 

@@ -96,6 +96,10 @@ class ExplicitPathsTest(unittest.TestCase):
             result = vemo("info", DEMO, env=nowhere)
             self.assertEqual(result.returncode, 1)
             self.assertIn("error 76 in CreateProgIDInfo: Folder not found", result.stderr)
+            # It says where it looked: both variables and the installed catalogue's places.
+            self.assertIn(f'VEMO_CONFIG_PATH "{missing}"', result.stderr)
+            self.assertIn(f'VEMO_DEFAULT_CATALOG_DIR "{missing}"', result.stderr)
+            self.assertIn("share/vemosupport/catalog", result.stderr)
             for env in (dict(nowhere, VEMO_CONFIG_PATH=CATALOG), dict(nowhere, VEMO_DEFAULT_CATALOG_DIR=CATALOG)):
                 self.assertEqual(vemo("info", "ZC41", env=env).returncode, 0)
 

@@ -70,9 +70,7 @@ std::string ResolveFolder(const Options& options) {
     } else if (IsFolder(fallback)) {
       folder = fallback;
     } else {
-      throw AutomationError(err::kPathNotFound, "list",
-                            "Folder not found (tried VEMO_CONFIG_PATH \"" + std::string(service ? service : "") +
-                                "\" and the default folder \"" + fallback + "\")");
+      throw AutomationError(err::kPathNotFound, "list", "Folder not found (" + FoldersTried() + ")");
     }
   }
   if (folder.back() != '/') folder += '/';
@@ -80,6 +78,16 @@ std::string ResolveFolder(const Options& options) {
 }
 
 }  // namespace
+
+std::string FoldersTried() {
+  const auto named = [](const char* variable) {
+    const char* value = std::getenv(variable);
+    return std::string(variable) + (value && *value ? " \"" + Printable(value) + "\"" : std::string(" (unset)"));
+  };
+  std::string tried = "tried " + named("VEMO_CONFIG_PATH") + ", " + named("VEMO_DEFAULT_CATALOG_DIR");
+  for (const std::string& folder : InstalledCatalogFolders()) tried += ", \"" + Printable(folder) + "\"";
+  return tried;
+}
 
 void CheckPaths(const Options& options) {
   if (options.catalog && !IsFolder(*options.catalog)) {

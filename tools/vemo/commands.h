@@ -18,6 +18,9 @@ struct Options {
   bool json = false;
 };
 
+// Which folders a lookup without --catalog tried, for the report of error 76.
+std::string FoldersTried();
+
 // Refuses an explicit --catalog that is not a folder and a --config that is not a
 // readable regular file (UsageError), so that neither falls back on other data.
 void CheckPaths(const Options& options);

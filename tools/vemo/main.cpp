@@ -42,7 +42,10 @@ int Fail(const Options& options, const vemo::AutomationError& error) {
   if (options.json) WriteJson(std::cout, ErrorJson(info));
   std::cerr << "vemo: error " << info.number;
   if (!info.source.empty()) std::cerr << " in " << Printable(info.source);
-  std::cerr << ": " << Printable(info.description) << "\n";
+  std::cerr << ": " << Printable(info.description);
+  // The library's description stays as it is; the command adds where it looked.
+  if (info.number == vemo::err::kPathNotFound && !options.catalog) std::cerr << " (" << FoldersTried() << ")";
+  std::cerr << "\n";
   return kExitError;
 }
 
