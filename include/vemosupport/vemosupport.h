@@ -21,6 +21,7 @@
 #include "vemosupport/automation_error.h"
 #include "vemosupport/byte_array.h"
 #include "vemosupport/cFactory.h"
+#include "vemosupport/catalogue.h"
 #include "vemosupport/entry_points.h"
 #include "vemosupport/enumerator.h"
 #include "vemosupport/host.h"

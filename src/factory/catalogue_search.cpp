@@ -11,9 +11,6 @@ namespace {
 
 using Query = platform::XmlNode (*)(const std::string& file, const std::string& key);
 
-bool HasXmlExtension(const std::string& fileName) {
-  return UpperCase(platform::GetExtensionName(fileName)) == "XML";
-}
 
 // Queries a file of the folder. One that a link leads out of the folder is reported as
 // unreadable and skipped: a catalogue never shows another file's lines.
@@ -21,7 +18,7 @@ platform::XmlNode QueryInside(const std::string& folder, const std::string& file
   if (!platform::LiesWithin(file, folder)) {
     platform::XmlParseError error;
     error.errorCode = platform::kUnreadableFileCode;
-    error.reason = "The file cannot be read: it lies outside the catalogue folder.";
+    error.reason = kOutsideFolderReason;
     ReportParseError(file, error);
     return {};
   }
@@ -37,7 +34,7 @@ CatalogueMatch Search(const std::string& folder, const std::string& firstFile, c
   if (namesAFile && platform::FileExists(match.file)) match.element = QueryInside(folder, match.file, key, query);
   if (match.element) return match;
   for (const platform::FileEntry& entry : platform::ListFiles(folder)) {
-    if (!HasXmlExtension(entry.name)) continue;
+    if (!IsCatalogueFileName(entry.name)) continue;
     match.element = QueryInside(folder, entry.path, key, query);
     if (match.element) {
       match.file = entry.path;
@@ -48,6 +45,10 @@ CatalogueMatch Search(const std::string& folder, const std::string& firstFile, c
 }
 
 }  // namespace
+
+bool IsCatalogueFileName(const std::string& fileName) {
+  return UpperCase(platform::GetExtensionName(fileName)) == "XML";
+}
 
 CatalogueMatch SearchByProgramID(const std::string& folder, const std::string& sProgID) {
   return Search(folder, sProgID + ".xml", sProgID, FindProgIDNode);

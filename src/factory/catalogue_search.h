@@ -16,6 +16,12 @@ struct CatalogueMatch {
 // The file a 4-character device code is looked for first.
 inline constexpr const char* kMiscPidsFile = "MiscPIDs.xml";
 
+// What a file that a link leads out of the catalogue folder is reported as.
+inline constexpr const char* kOutsideFolderReason = "The file cannot be read: it lies outside the catalogue folder.";
+
+// True for the names a folder scan reads: an "xml" extension in any letter case.
+bool IsCatalogueFileName(const std::string& fileName);
+
 // Searches `folder` (ending with "/") for a 16-character program ID: first the file
 // named by the ID and ".xml", then every file with an "xml" extension in listing order,
 // the first file included again.

@@ -373,6 +373,10 @@ std::string XmlNode::baseName() const {
   }
 }
 
+bool XmlNode::inNoNamespace() const {
+  return node_ && (Raw(node_)->ns == nullptr || Raw(node_)->ns->href == nullptr);
+}
+
 std::string XmlNode::nodeValue() const {
   if (!node_) return {};
   switch (nodeType()) {

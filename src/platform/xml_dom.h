@@ -58,6 +58,8 @@ class XmlNode {
   XmlNodeType nodeType() const;
   // The name without any namespace prefix.
   std::string baseName() const;
+  // True for an element or attribute whose name is in no namespace.
+  bool inNoNamespace() const;
   // The value of a text, CDATA, comment or processing-instruction node; empty for others.
   std::string nodeValue() const;
   // All text below the node (text and CDATA), concatenated in document order.

@@ -3,19 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "vemosupport/catalogue.h"
+
 namespace vemo::cli {
 
-// One device entry of a catalogue file.
-struct ListedDevice {
-  std::string programId;  // the ProgramID attribute without its first character, as the record gives it
-  std::string deviceCode, deviceType, manufacturer, xmlFilename;
-};
+using ListedDevice = CatalogueEntry;
+using UnreadableFile = UnreadableCatalogueFile;
 
-// A catalogue file that could not be read; the lookup skips it too.
-struct UnreadableFile {
-  std::string xmlFilename, description;
-};
-
+// What `vemo list` shows: the folder and the library's listing of it.
 struct Listing {
   std::string folder;
   std::vector<ListedDevice> devices;
@@ -23,7 +18,7 @@ struct Listing {
 };
 
 // Every device entry of `folder` (which ends with "/") in the order the lookup scans
-// them: the folder's .xml files by name, each file's C5Device entries in document order.
-Listing ListCatalogue(const std::string& folder);
+// them, and the files the lookup would skip as broken.
+Listing ListFolder(const std::string& folder);
 
 }  // namespace vemo::cli

@@ -126,7 +126,7 @@ int NodeCommand(const Options& options, std::ostream& out) {
 }
 
 int ListCommand(const Options& options, std::ostream& out) {
-  const Listing listing = ListCatalogue(ResolveFolder(options));
+  const Listing listing = ListFolder(ResolveFolder(options));
   Show(options, listing, out);
   for (const UnreadableFile& file : listing.unreadableFiles) {
     std::cerr << "vemo: skipped \"" << Printable(file.xmlFilename) << "\": " << Printable(file.description) << "\n";

@@ -1,0 +1,56 @@
+// Listing a catalogue folder with the lookup's own file order, rules and limits.
+#include "factory/catalogue_search.h"
+#include "platform/file_system.h"
+#include "platform/text.h"
+#include "progid/cProgIDInfo.h"
+#include "support/xml_loading.h"
+#include "vemosupport/catalogue.h"
+
+namespace vemo {
+
+namespace {
+
+std::string Describe(const platform::XmlParseError& error) {
+  return error.line > 0 ? "line " + std::to_string(error.line) + ": " + error.reason : error.reason;
+}
+
+// The entry as its device-information record reads it; an entry without "DevInfo",
+// which gives no record, by its program ID alone.
+CatalogueEntry ReadEntry(const platform::XmlNode& device, const std::string& file) {
+  if (!device.selectSingleNode("DevInfo")) {
+    return CatalogueEntry{WithoutFirstCharacter(device.getAttribute("ProgramID").value_or("")), {}, {}, {}, file};
+  }
+  cProgIDInfo record;
+  record.LoadDeviceEntry(device, file);
+  return CatalogueEntry{record.ProgramID(), record.DeviceCode(), record.DeviceType(), record.Manufacturer(), file};
+}
+
+}  // namespace
+
+CatalogueListing ListCatalogue(const std::string& folder) {
+  const std::string root = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  CatalogueListing listing;
+  for (const platform::FileEntry& file : platform::ListFiles(root)) {
+    if (!IsCatalogueFileName(file.name)) continue;
+    if (!platform::LiesWithin(file.path, root)) {
+      listing.unreadableFiles.push_back({file.path, kOutsideFolderReason});
+      continue;
+    }
+    platform::XmlDocument document;
+    if (!document.load(file.path)) {
+      listing.unreadableFiles.push_back({file.path, Describe(document.parseError())});
+      continue;
+    }
+    const platform::XmlNode catalogue = CatalogueRoot(document);
+    for (platform::XmlNode child = catalogue.firstChild(); child; child = child.nextSibling()) {
+      // What the lookup's "child::C5Device" selects: elements of that name in no namespace.
+      if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == "C5Device" &&
+          child.inNoNamespace()) {
+        listing.entries.push_back(ReadEntry(child, file.path));
+      }
+    }
+  }
+  return listing;
+}
+
+}  // namespace vemo
