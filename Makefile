@@ -2,7 +2,7 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libicu-dev libgtest-dev libgmock-dev libbenchmark-dev \
-           python3 python3-dev pybind11-dev libcli11-dev nlohmann-json3-dev locales-all
+           python3 python3-dev python3-pip pybind11-dev libcli11-dev nlohmann-json3-dev locales-all mypy
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 .PHONY: run test configure build sanitize-test tsan-test fuzz packages clean

@@ -41,6 +41,7 @@ if(VEMO_BUILD_PYTHON)
       message(FATAL_ERROR \"${Python_EXECUTABLE} could not say where its modules go\")
     endif()
     file(INSTALL \"$<TARGET_FILE:vemosupport_python>\" DESTINATION \"\${module_dir}\")
+    file(INSTALL \"${PROJECT_SOURCE_DIR}/python/vemosupport.pyi\" DESTINATION \"\${module_dir}\")
     file(RELATIVE_PATH module_to_lib \"\${module_dir}\" \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}\")
     file(RPATH_SET FILE \"\$ENV{DESTDIR}\${module_dir}/$<TARGET_FILE_NAME:vemosupport_python>\"
          NEW_RPATH \"\\\$ORIGIN/\${module_to_lib}\")

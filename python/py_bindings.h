@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <type_traits>
 
@@ -13,7 +14,9 @@
 
 #include "py_convert.h"
 #include "py_objects.h"
+#include "py_repr.h"
 #include "py_text.h"
+#include "vemosupport/automation_error.h"
 
 namespace vemo::python {
 
@@ -61,27 +64,33 @@ auto Unlocked(Call&& call) {
 
 // A read-only property: the getter of interface T of the object.
 template <class Class, class T, class R>
-Class& Getter(Class& cls, const char* name, R (T::*get)() const) {
+Class& Getter(Class& cls, const char* name, R (T::*get)() const, const char* doc) {
   using Bound = typename Class::type;
-  return cls.def_property_readonly(name, [get](py::handle self) {
-    const std::shared_ptr<T> face = Face<T, Bound>(self);
-    return Result((face.get()->*get)());
-  });
+  return cls.def_property_readonly(
+      name,
+      [get](py::handle self) {
+        const std::shared_ptr<T> face = Face<T, Bound>(self);
+        return Result((face.get()->*get)());
+      },
+      doc);
 }
 
 // A write-only property: the setter of interface T of the object.
 template <class Class, class T, class A>
-Class& Setter(Class& cls, const char* name, void (T::*set)(A)) {
+Class& Setter(Class& cls, const char* name, void (T::*set)(A), const char* doc) {
   using Bound = typename Class::type;
-  return cls.def_property(name, nullptr, [set](py::handle self, py::handle value) {
-    const std::shared_ptr<T> face = Face<T, Bound>(self);
-    (face.get()->*set)(Arg<std::decay_t<A>>(value));
-  });
+  return cls.def_property(
+      name, nullptr,
+      [set](py::handle self, py::handle value) {
+        const std::shared_ptr<T> face = Face<T, Bound>(self);
+        (face.get()->*set)(Arg<std::decay_t<A>>(value));
+      },
+      doc);
 }
 
 // A read-write property: getter and setter of interface T, which share the name.
 template <class Class, class T, class R, class A>
-Class& Property(Class& cls, const char* name, R (T::*get)() const, void (T::*set)(A)) {
+Class& Property(Class& cls, const char* name, R (T::*get)() const, void (T::*set)(A), const char* doc) {
   using Bound = typename Class::type;
   return cls.def_property(
       name,
@@ -92,28 +101,79 @@ Class& Property(Class& cls, const char* name, R (T::*get)() const, void (T::*set
       [set](py::handle self, py::handle value) {
         const std::shared_ptr<T> face = Face<T, Bound>(self);
         (face.get()->*set)(Arg<std::decay_t<A>>(value));
-      });
+      },
+      doc);
 }
 
-// Count, Item(v), NewEnum() and the Python protocol (len() and iteration) of a
-// collection or record class. An enumerator that cannot be had iterates as empty.
+// repr(): the class and the words that tell the object apart, never an exception.
 template <class Class>
-void BindCollection(Class& cls) {
+Class& BindRepr(Class& cls) {
   using Bound = typename Class::type;
-  cls.def_property_readonly("Count", [](py::handle self) { return Held<Bound>(self)->Count(); })
+  return cls.def(
+      "__repr__", [](py::handle self) { return Repr<Bound>(self); },
+      "The class and what tells this object apart; never raises.");
+}
+
+// Whether the members an enumerator gives include `member` itself.
+inline bool Holds(const std::shared_ptr<Enumerator>& members, const ObjectPtr& member) {
+  if (!members) return false;
+  while (const std::optional<Variant> item = members->Next()) {
+    if (item->AsObject() == member) return true;
+  }
+  return false;
+}
+
+// `key in collection`. A key: whether Item(key) finds a member, where a missing key (5),
+// a position outside 1..Count (9) and a collection that answers nothing all mean no, and
+// other errors reach the caller as Item raises them. One of the library's objects: whether
+// the collection holds it, as `in` answers for any Python sequence.
+template <class Collection>
+bool Contains(const Collection& collection, py::handle key) {
+  if (const ObjectPtr member = Unwrap(key)) return Holds(collection.NewEnum(), member);
+  try {
+    return collection.Item(FromPython(key)) != nullptr;
+  } catch (const AutomationError& error) {
+    if (error.number() == err::kInvalidArgument || error.number() == err::kSubscriptOutOfRange) return false;
+    throw;
+  }
+}
+
+// Count, Item(v), NewEnum() and the Python protocol (len(), iteration, `in`) of a
+// collection or record class; `members` names what it holds and `itemDoc` documents
+// Item. An enumerator that cannot be had iterates as empty.
+template <class Class>
+void BindCollection(Class& cls, const std::string& members, const char* itemDoc) {
+  using Bound = typename Class::type;
+  const std::string count = "int: how many " + members + " it holds. Never raises.";
+  const std::string newEnum = "An Enumerator over the " + members + " in order, as they are now. Never raises.";
+  const std::string contains = "key in self: whether Item(key) finds one of the " + members +
+                               " (keys compare without regard to case), or for one of the library's objects, "
+                               "whether it is one of them. Raises AutomationError as Item does, except for the "
+                               "errors that mean no such member (5 and 9).";
+  cls.def_property_readonly(
+         "Count", [](py::handle self) { return Held<Bound>(self)->Count(); }, count.c_str())
       .def(
           "Item",
           [](py::handle self, py::handle vIndex) {
             const std::shared_ptr<Bound> collection = Held<Bound>(self);
             return Result(collection->Item(FromPython(vIndex)));
           },
-          py::arg("vIndex"))
-      .def("NewEnum", [](py::handle self) { return Result(Held<Bound>(self)->NewEnum()); })
-      .def("__len__", [](py::handle self) { return Held<Bound>(self)->Count(); })
-      .def("__iter__", [](py::handle self) {
-        py::object enumerator = Result(Held<Bound>(self)->NewEnum());
-        return enumerator.is_none() ? py::iter(py::list()) : py::iter(enumerator);
-      });
+          py::arg("vIndex"), itemDoc)
+      .def(
+          "NewEnum", [](py::handle self) { return Result(Held<Bound>(self)->NewEnum()); }, newEnum.c_str())
+      .def(
+          "__len__", [](py::handle self) { return Held<Bound>(self)->Count(); }, count.c_str())
+      .def(
+          "__iter__",
+          [](py::handle self) {
+            py::object enumerator = Result(Held<Bound>(self)->NewEnum());
+            return enumerator.is_none() ? py::iter(py::list()) : py::iter(enumerator);
+          },
+          ("Iterates over the " + members + " in order.").c_str())
+      .def(
+          "__contains__", [](py::handle self, py::handle key) { return Contains(*Held<Bound>(self), key); },
+          py::arg("key"), contains.c_str());
+  BindRepr(cls);
 }
 
 }  // namespace vemo::python

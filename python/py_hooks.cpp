@@ -105,18 +105,22 @@ void BindHooks(py::module_& module) {
   module.def("set_message_box", &SetMessageBox, py::arg("fn"),
              "fn(text, title, style) shows a message box and returns the button (None is OK); None restores the "
              "default. Text that is not UTF-8 arrives with surrogate escapes. An exception it raises reaches the "
-             "caller of the member that showed the box.");
+             "caller of the member that showed the box. Returns None; never raises.");
   module.def("set_config_path_service", &SetConfigPathService, py::arg("fn"),
              "fn(selector) -> str, bytes or os.PathLike names the installed catalogue folder; None restores the "
-             "default. An exception it raises reaches the caller of the factory member.");
+             "default. An exception it raises reaches the caller of the factory member. Returns None; never "
+             "raises.");
   module.def("set_default_catalog_folder", &SetDefaultFolder, py::arg("path"),
-             "Sets the last-resort catalogue folder (str, bytes or os.PathLike); None restores the built-in one.");
+             "Sets the last-resort catalogue folder (str, bytes or os.PathLike); None restores the built-in one. "
+             "Returns None. Raises AutomationError 13 for a value that cannot be text.");
   module.def("set_kiv_reader", &SetKivReader, py::arg("fn"),
              "fn(path, program_id, block: bytearray) -> bool reads a configuration file into block in place; None "
              "restores the default. It takes effect for later calls on every thread. An exception it raises reaches "
-             "the caller of PopulateDevice, with the node as it was; Refresh ignores it.");
+             "the caller of PopulateDevice, with the node as it was; Refresh ignores it. Returns None; never "
+             "raises.");
   module.def("set_registry_file", &SetRecordFile, py::arg("path"),
-             "Names the registration record file (str, bytes or os.PathLike); None restores the usual location.");
+             "Names the registration record file (str, bytes or os.PathLike); None restores the usual location. "
+             "Returns None. Raises AutomationError 13 for a value that cannot be text.");
 }
 
 void ResetHooks() {

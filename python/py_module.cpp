@@ -4,6 +4,7 @@
 
 #include "py_bindings.h"
 #include "vemosupport/automation_error.h"
+#include "vemosupport/version.h"
 
 namespace vemo::python {
 
@@ -12,7 +13,17 @@ namespace {
 const char* const kModuleDoc = R"(Offline LonWorks device support: catalogue lookup and virtual nodes.
 
 Members keep their automation names. Failures raise AutomationError with the error's
-number, source and description.
+number, source and description. __version__ is the version of the library loaded.
+
+Installed with pip, the package carries the library and the sample catalogue, which is
+then the default catalogue folder: the last one tried, after the folder a call names,
+the factory's last one and the catalogue-path service's. VEMO_DEFAULT_CATALOG_DIR or
+set_default_catalog_folder name another default.
+
+Records and collections answer Count, Item(v) and NewEnum(), and len(), iteration and
+`in`: `key in collection` is true exactly when Item(key) finds a member (keys compare
+without regard to case), `member in collection` when the collection holds that object.
+repr() of an object shows what it is, e.g. <C472VirtualNV 12 nviSetpoint len=2>.
 
 Text: the library's text is UTF-8 bytes; bytes that are not UTF-8 (a file name, say)
 arrive as str with surrogate escapes, as os.fsdecode gives them, so open() accepts such
@@ -36,12 +47,14 @@ class AutomationError(Exception):
     and a description."""
 
     def __init__(self, number, source, description):
+        """The error number (int), source (str) and description (str)."""
         super().__init__(number, source, description)
         self.number = number
         self.source = source
         self.description = description
 
     def __str__(self):
+        """'Error <number> in <source>: <description>'."""
         where = f" in {self.source}" if self.source else ""
         return f"Error {self.number}{where}: {self.description}"
 )";
@@ -66,6 +79,7 @@ PYBIND11_MODULE(vemosupport, module) {
   namespace py = pybind11;
   using namespace vemo::python;
   module.doc() = kModuleDoc;
+  module.attr("__version__") = vemo::LibraryVersion();
 
   py::dict scope;
   scope["__builtins__"] = py::module_::import("builtins");

@@ -26,16 +26,22 @@ namespace py = pybind11;
 [[noreturn]] void RaiseMissingInterface(py::handle self);
 
 // The library object behind a Python instance bound as `Bound`. An instance made with
-// cls.__new__(cls) never got one, and its members raise TypeError instead of calling
-// through nothing.
+// cls.__new__(cls) never got one: TryHeld answers nothing, and Held raises TypeError so
+// that members never call through nothing.
 template <class Bound>
-std::shared_ptr<Bound> Held(py::handle self) {
+std::shared_ptr<Bound> TryHeld(py::handle self) {
   if (py::isinstance<Bound>(self)) {
     try {
       return self.cast<std::shared_ptr<Bound>>();
     } catch (const py::cast_error&) {
     }
   }
+  return nullptr;
+}
+
+template <class Bound>
+std::shared_ptr<Bound> Held(py::handle self) {
+  if (std::shared_ptr<Bound> object = TryHeld<Bound>(self)) return object;
   RaiseNotLibraryObject(self, py::type::of<Bound>());
 }
 

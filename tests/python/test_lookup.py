@@ -101,3 +101,24 @@ class TextAndPathTest(CatalogueTestCase):
         self.assertEqual(vs.CreateProgIDInfo(DEVICE_CODE, pathlib.Path(self.folder)).XMLFilename, self.path)
         with self.assertRaises(UnicodeEncodeError):  # a surrogate that stands for no byte
             vs.CreateProgIDInfo(PROGRAM_ID, self.folder + "\ud800")
+
+
+class MembershipTest(CatalogueTestCase):
+    def test_in_answers_as_item_does_by_name_in_any_case_or_by_position(self):
+        info = vs.CreateProgIDInfo(PROGRAM_ID, self.folder)
+        keys = ("ProgramID", "programid", "DEVICECODE", "Manufacturer", "", 1, info.Count, info.Count + 1, 0, None,
+                b"ProgramID")
+        self.assertEqual([key in info for key in keys],
+                         [True, True, True, False, False, True, True, False, False, False, False])
+        # Full Unicode case folding: "ß" matches "SS", as Item("MASSE") finds "Maße".
+        write_file(self.folder, "folded.xml", '<C5Devices><C5Device ProgramID="PFEDCBA9876543210"><ConfigInfo '
+                   'Level="1" Maße="3"><Data>00</Data></ConfigInfo></C5Device></C5Devices>')
+        config = vs.CreateProgIDConfigInfo("FEDCBA9876543210", self.folder)
+        self.assertEqual(["MASSE" in config, "level" in config, "DATA" in config, "Size" in config],
+                         [True, True, True, False])
+        self.assertEqual(config.Item("MASSE").Value, "3")
+
+    def test_in_raises_what_item_raises_besides_not_found(self):
+        info = vs.CreateProgIDInfo(PROGRAM_ID, self.folder)
+        self.assertAutomationError(6, info.__contains__, 2**40)  # a position beyond 32 bits
+        self.assertAutomationError(13, info.__contains__, {})  # no automation value

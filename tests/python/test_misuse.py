@@ -8,8 +8,8 @@ from test_lookup import PROGRAM_ID, CatalogueTestCase
 ARGUMENTS = {"Item": (1,), "GetDomain": (0,), "GetNode": (0, 0), "GetObject": (0,), "GetSubnet": (0,),
              "RespondToRequest": ("", ""), "SendMessageWait": ("6D", "0000001F", 7), "PopulateDevice": ("",),
              "CreateProgIDInfo": (PROGRAM_ID,), "CreateProgIDConfigInfo": (PROGRAM_ID,),
-             "CreateVirtualC472Node": (None,)}
-PROTOCOL = ("__len__", "__iter__", "__next__")
+             "CreateVirtualC472Node": (None,), "__contains__": ("ProgramID",)}
+PROTOCOL = ("__len__", "__iter__", "__next__", "__contains__")
 
 
 class MisuseTest(CatalogueTestCase):

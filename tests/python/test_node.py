@@ -45,6 +45,18 @@ class NodeTest(CatalogueTestCase):
                            (self.nvs.Item, (10**400,)), (setattr, (self.nvs.Item("0"), "LMObjectID", 10**400))):
             self.assertAutomationError(6, call, *args)
 
+    def test_in_finds_data_points_as_item_does(self):
+        nvs, cps = self.damper.NetworkVariables, self.damper.ConfigurationProperties
+        # The node's NVs: index text or position; its CPs: key as number or text, spaces ignored, else nothing.
+        self.assertEqual(["7" in self.nvs, "07" in self.nvs, 2 in self.nvs, 3 in self.nvs],
+                         [True, False, True, False])
+        self.assertEqual([10 in self.cps, " 20 " in self.cps, "99" in self.cps, 1 in self.cps, b"10" in self.cps],
+                         [True, True, False, False, False])
+        # A LonMark object's views hold only what is filed in it; an object itself is in what holds it.
+        self.assertEqual(["0" in nvs, "7" in nvs, "20" in cps, "10" in cps], [True, False, True, False])
+        self.assertEqual([self.nvs.Item("7") in self.nvs, self.nvs.Item("7") in nvs, self.cps.Item("20") in cps,
+                          self.cps.Item("10") in cps, self.damper in self.nvs], [True, False, True, False, False])
+
     def test_lonmark_object_has_two_separate_views(self):
         nvs, cps = self.damper.NetworkVariables, self.damper.ConfigurationProperties
         self.assertEqual((nvs.Count, list(nvs)), (1, [self.nvs.Item("0")]))

@@ -1,0 +1,127 @@
+"""`pip install .` builds the package offline with the project's own backend, and the
+installed package works on its own: no environment variable, no build folder, moved
+elsewhere, with its library, sample catalogue and type stubs."""
+
+import importlib.util
+import json
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import tarfile
+import tempfile
+import unittest
+
+import vemosupport as vs
+
+from test_stubs import STUB, assert_mypy_judges_use_and_misuse, find_mypy
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+# Beside the build's python/ folder, so that later runs build only what changed.
+PACKAGE_BUILD = pathlib.Path(vs.__file__).resolve().parent.parent / "python-package"
+SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
+
+# Run in the installed copy: where the module, its library and its catalogue come from.
+REPORT = """
+import importlib.metadata, json, sys
+sys.path.insert(0, sys.argv[1])
+import vemosupport as vs
+info = vs.CreateProgIDInfo("9A10C0DE00010401")
+maps = open("/proc/self/maps").read().split()
+print(json.dumps({"module": vs.__file__, "version": vs.__version__, "record": repr(info),
+                  "catalogue": info and info.XMLFilename,
+                  "library": [path for path in maps if "libvemosupport" in path][0],
+                  "distribution": importlib.metadata.version("vemosupport")}))
+"""
+
+
+def pip_environment():
+    """This environment less what points at the build tree or preloads sanitizers."""
+    left_out = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
+    env = {name: value for name, value in os.environ.items() if name not in left_out and not name.startswith("VEMO_")}
+    return {**env, "PIP_DISABLE_PIP_VERSION_CHECK": "1", "PIP_NO_INPUT": "1"}
+
+
+def pip_install(target, *options):
+    command = [sys.executable, "-m", "pip", "install", "--no-index", "--no-deps", "--target", str(target),
+               "--config-settings", f"build-dir={PACKAGE_BUILD}", *options, str(SOURCE)]
+    return subprocess.run(command, env=pip_environment(), capture_output=True, text=True, timeout=1500)
+
+
+@unittest.skipIf(SANITIZED, "the sanitizer build is not packaged")
+@unittest.skipUnless(importlib.util.find_spec("pip"), f"pip is not available to {sys.executable}")
+@unittest.skipUnless(shutil.which("cmake"), "cmake is not on PATH")
+class PackageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = tempfile.TemporaryDirectory()
+        cls.target = pathlib.Path(cls.scratch.name, "site")
+        cls.installed = pip_install(cls.target, "--no-build-isolation")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.scratch.cleanup()
+
+    def setUp(self):
+        self.assertEqual(self.installed.returncode, 0, self.installed.stdout[-3000:] + self.installed.stderr[-3000:])
+
+    def report(self, target, **env):
+        """REPORT run in isolated mode with nothing but PATH and `env` set."""
+        done = subprocess.run([sys.executable, "-I", "-c", REPORT, str(target)], cwd=self.scratch.name,
+                              env={"PATH": os.environ.get("PATH", ""), **env}, capture_output=True, text=True,
+                              timeout=60)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        return json.loads(done.stdout)
+
+    def assertInside(self, path, folder):
+        self.assertTrue(pathlib.Path(path).resolve().is_relative_to(folder.resolve()), (path, folder))
+
+    def test_the_installed_package_uses_its_own_library_and_catalogue_even_when_moved(self):
+        moved = pathlib.Path(self.scratch.name, "elsewhere", "site")
+        shutil.copytree(self.target, moved, symlinks=True)
+        for target in (self.target, moved):
+            with self.subTest(target=target):
+                report = self.report(target)
+                for key in ("module", "library", "catalogue"):
+                    self.assertInside(report[key], target)
+                self.assertEqual(report["record"], "<cProgIDInfo 9A10C0DE00010401 ZC41>")
+                self.assertEqual(report["version"], report["distribution"])
+
+    def test_a_default_folder_the_user_names_wins_over_the_packaged_catalogue(self):
+        folder = pathlib.Path(self.scratch.name, "own-catalogue")
+        folder.mkdir(exist_ok=True)
+        (folder / "own.xml").write_text('<C5Devices><C5Device ProgramID="P9A10C0DE00010401"><DevInfo><DeviceCode>'
+                                        "OWN1</DeviceCode></DevInfo></C5Device></C5Devices>", encoding="utf-8")
+        report = self.report(self.target, VEMO_DEFAULT_CATALOG_DIR=str(folder))
+        self.assertEqual((report["record"], report["catalogue"]),
+                         ("<cProgIDInfo 9A10C0DE00010401 OWN1 invalid>", str(folder / "own.xml")))
+
+    def test_the_type_stubs_ship_with_the_package(self):
+        package = self.target / "vemosupport"
+        self.assertEqual((package / "__init__.pyi").read_bytes(), STUB.read_bytes())
+        self.assertTrue((package / "py.typed").is_file())  # the package declares itself typed
+        if find_mypy():
+            assert_mypy_judges_use_and_misuse(self, self.target)
+
+    def test_plain_pip_install_builds_in_isolation_without_an_index(self):
+        target = pathlib.Path(self.scratch.name, "isolated")
+        done = pip_install(target)
+        self.assertEqual(done.returncode, 0, done.stdout[-3000:] + done.stderr[-3000:])
+        self.assertInside(self.report(target)["module"], target)
+
+    def test_the_sdist_holds_what_the_build_reads(self):
+        out = pathlib.Path(self.scratch.name, "sdist")
+        out.mkdir()
+        backend = ("import sys; sys.path.insert(0, sys.argv[1]); import vemosupport_build as backend; "
+                   "print(backend.build_sdist(sys.argv[2]))")
+        done = subprocess.run([sys.executable, "-c", backend, str(SOURCE / "python" / "package"), str(out)],
+                              env=pip_environment(), capture_output=True, text=True, timeout=300, check=True)
+        with tarfile.open(out / done.stdout.strip()) as sdist:
+            sdist.extractall(out)
+            top = out / sdist.getnames()[0].split("/")[0]
+        self.assertFalse(list(top.rglob("__pycache__")))
+        configured = subprocess.run(["cmake", "-S", str(top), "-B", str(out / "build"), "-DVEMO_BUILD_TESTS=OFF",
+                                     "-DVEMO_BUILD_BENCH=OFF"], env=pip_environment(), capture_output=True,
+                                    text=True, timeout=300)
+        self.assertEqual(configured.returncode, 0, configured.stderr[-3000:])

@@ -1,0 +1,89 @@
+"""What the module tells about itself: its version, the docstrings, and repr() of every object."""
+
+import pathlib
+import re
+
+import vemosupport as vs
+
+from test_lookup import DEVICE_CODE, PROGRAM_ID, CatalogueTestCase
+from test_node import POINTS
+
+SOURCE = pathlib.Path(__file__).resolve().parents[2]
+PROTOCOL = ("__init__", "__len__", "__iter__", "__next__", "__contains__", "__repr__", "__str__")
+
+
+def module_classes():
+    return [cls for cls in vars(vs).values() if isinstance(cls, type)]
+
+
+def documented_members(cls):
+    return [(name, member) for name, member in vars(cls).items()
+            if (not name.startswith("_") or name in PROTOCOL) and callable(getattr(member, "__get__", None))]
+
+
+def own_text(doc):
+    """A docstring without the signature line pybind11 puts first."""
+    lines = (doc or "").strip().splitlines()
+    if lines and re.match(r"^\w+\(.*\) -> ", lines[0]):
+        lines = lines[1:]
+    return "\n".join(lines).strip()
+
+
+class VersionAndDocumentationTest(CatalogueTestCase):
+    def test_version_is_the_library_version_the_project_declares(self):
+        declared = re.search(r"project\(vemosupport VERSION ([0-9.]+)", (SOURCE / "CMakeLists.txt").read_text())
+        self.assertEqual(vs.__version__, declared.group(1))
+
+    def test_every_class_member_and_function_has_its_own_docstring(self):
+        self.assertTrue(own_text(vs.__doc__))
+        functions = [(name, value) for name, value in vars(vs).items()
+                     if callable(value) and not isinstance(value, type) and not name.startswith("_")]
+        self.assertGreaterEqual(len(functions), 12)
+        for name, function in functions:
+            with self.subTest(function=name):
+                self.assertTrue(own_text(function.__doc__))
+        for cls in module_classes():
+            with self.subTest(cls=cls.__name__):
+                self.assertTrue(own_text(cls.__doc__))
+                if not issubclass(cls, Exception):  # an exception's own repr shows its arguments
+                    self.assertIn("__repr__", vars(cls))
+            for name, member in documented_members(cls):
+                with self.subTest(cls=cls.__name__, member=name):
+                    self.assertTrue(own_text(member.__doc__))
+
+
+class ReprTest(CatalogueTestCase):
+    def setUp(self):
+        super().setUp(points=POINTS.replace("<Name>nviTemp</Name>", "<Name>nvi&#9;Temp</Name>"))
+        self.info = vs.CreateProgIDInfo(PROGRAM_ID, self.folder)
+        self.node = vs.CreateVirtualC472Node(self.info)
+
+    def test_records_show_their_program_id_and_code_and_say_when_incomplete(self):
+        sample = vs.CreateProgIDInfo("9A10C0DE00010401", SOURCE / "catalog")
+        self.assertEqual(repr(sample), "<cProgIDInfo 9A10C0DE00010401 ZC41>")
+        self.assertEqual(repr(self.info), f"<cProgIDInfo {PROGRAM_ID} {DEVICE_CODE} invalid>")  # DevInfo is short
+        self.assertEqual(repr(vs.CreateProgIDConfigInfo(PROGRAM_ID, self.folder)),
+                         f"<cProgIDConfigInfo P{PROGRAM_ID} level=2>")
+        self.assertEqual(repr(self.info.Item("DeviceCode")), f"<cProgIDItem DeviceCode={DEVICE_CODE}>")
+        self.assertEqual([repr(vs.cFactory()), repr(self.info.NewEnum())], ["<cFactory>", "<Enumerator>"])
+
+    def test_node_objects_and_data_points_show_index_name_key_and_size(self):
+        self.assertEqual(repr(self.node), f"<C472VirtualNode {PROGRAM_ID} objects=0>")
+        self.node.PopulateDevice("")
+        damper = self.node.GetObject(2)[0]
+        cps, nvs = self.node.ConfigurationProperties, self.node.NetworkVariables
+        self.assertEqual([repr(self.node), repr(damper), repr(self.node.GetObject(0)[0])],
+                         [f"<C472VirtualNode {PROGRAM_ID} objects=3>", "<C472VirtualLM 1 Damper>",
+                          "<C472VirtualLM -1 'Device Object'>"])  # a name with a space stays one word
+        self.assertEqual([repr(cps), repr(cps.Item(10)), repr(nvs), repr(nvs.Item("7"))],
+                         ["<C472VirtualCPCol count=2>", "<C472VirtualCP key=10 size=2>", "<C472VirtualNVCol count=2>",
+                          "<C472VirtualNV 7 nciSet len=3>"])
+        self.assertEqual(repr(nvs.Item("0")), r"<C472VirtualNV 0 'nvi\tTemp' len=2>")  # one line, escaped
+        self.assertEqual([repr(damper.ConfigurationProperties), repr(damper.NetworkVariables)],
+                         ["<LMObjectCPs 1 Damper count=1>", "<LMObjectNVs 1 Damper count=1>"])
+
+    def test_an_instance_without_a_library_object_still_shows_its_class(self):
+        for cls in module_classes():
+            if not issubclass(cls, Exception):
+                with self.subTest(cls=cls.__name__):
+                    self.assertEqual(repr(cls.__new__(cls)), f"<{cls.__name__} (no library object)>")
