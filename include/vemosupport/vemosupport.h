@@ -15,6 +15,7 @@
 #include "vemosupport/ICorvelNodeOffline.h"
 #include "vemosupport/IVemoProgIDConfigInfo.h"
 #include "vemosupport/IVemoProgIDInfo.h"
+#include "vemosupport/IVemoDataPointLayout.h"
 #include "vemosupport/IVemoProgIDItem.h"
 #include "vemosupport/_C472VirtualNode.h"
 #include "vemosupport/_cFactory.h"

@@ -120,6 +120,7 @@ void C472VirtualNode::LoadNVs(const platform::XmlNode& oDevice, const std::strin
   for (const platform::XmlNode& element : MemberElements(section, "NV")) {
     const std::shared_ptr<C472VirtualNV> nv = m_oNVs->AddNV(element, isConfig);
     if (!nv) continue;
+    nv->SetSection(sSection);
     if (nv->AppliesTo() >= 2) {
       m_colPending.push_back(nv);
     } else {

@@ -7,13 +7,17 @@
 #include "vemosupport/I709ConfigurationProperty.h"
 #include "vemosupport/IC472VirtualCP.h"
 #include "vemosupport/IC472VirtualObj.h"
+#include "vemosupport/IVemoDataPointLayout.h"
 #include "points/ConfigDataBlock.h"
 
 namespace vemo {
 
 // One configuration property of a virtual node, built from a "CP" catalogue element.
 // Its value is always a slice of the node's configuration data block.
-class C472VirtualCP : public I709ConfigurationProperty, public IC472VirtualObj, public IC472VirtualCP {
+class C472VirtualCP : public I709ConfigurationProperty,
+                     public IC472VirtualObj,
+                     public IC472VirtualCP,
+                     public IVemoDataPointLayout {
  public:
   // I709ConfigurationProperty
   std::int16_t ElementCount() const override { return 1; }
@@ -35,6 +39,10 @@ class C472VirtualCP : public I709ConfigurationProperty, public IC472VirtualObj, 
   // IC472VirtualCP
   std::int32_t Key() const override { return m_lKey; }
   std::int32_t Index() const override { return m_lIndex; }
+
+  // IVemoDataPointLayout
+  std::string Section() const override { return "CPs"; }
+  std::int32_t BlockOffset() const override { return HasStorage() ? m_lDataOffset : -1; }
 
   // Component-internal members.
   std::int16_t AppliesTo() const { return m_nAppliesTo; }

@@ -6,6 +6,7 @@
 
 #include "vemosupport/I709NetworkVariable.h"
 #include "vemosupport/IC472VirtualObj.h"
+#include "vemosupport/IVemoDataPointLayout.h"
 #include "vemosupport/byte_array.h"
 #include "platform/xml_dom.h"
 #include "points/ConfigDataBlock.h"
@@ -15,7 +16,7 @@ namespace vemo {
 // One network variable of a virtual node, built from an "NV" catalogue element. A
 // configuration NV keeps its value in the node's configuration data block; any other
 // NV holds its own bytes.
-class C472VirtualNV : public I709NetworkVariable, public IC472VirtualObj {
+class C472VirtualNV : public I709NetworkVariable, public IC472VirtualObj, public IVemoDataPointLayout {
  public:
   // I709NetworkVariable
   std::string Comment() const override { return m_sSelfDoc; }
@@ -37,8 +38,14 @@ class C472VirtualNV : public I709NetworkVariable, public IC472VirtualObj {
   void LMObjectID(std::int32_t lID) override { m_lLMObjectID = lID; }
   std::string SelectData() const override { return m_sSelectData; }
 
+  // IVemoDataPointLayout
+  std::string Section() const override { return m_sSection; }
+  std::int32_t BlockOffset() const override { return HasStorage() ? m_lDataOffset : -1; }
+
   // Component-internal members.
   std::int16_t AppliesTo() const { return m_nAppliesTo; }
+  // Names the catalogue section the NV was read from.
+  void SetSection(std::string sSection) { m_sSection = std::move(sSection); }
   // Fills the NV from its element's parts and parses the self-documentation string. A
   // string with the wrong first character is reported in a message box and the NV is
   // kept; false when the string lacks the parts it needs or a number does not fit,
@@ -67,6 +74,7 @@ class C472VirtualNV : public I709NetworkVariable, public IC472VirtualObj {
   std::shared_ptr<ConfigDataBlock> m_oBlock;
   std::int32_t m_lDataOffset = -1;
   ByteArray m_abValue;
+  std::string m_sSection;
 };
 
 }  // namespace vemo

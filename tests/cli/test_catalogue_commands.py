@@ -233,7 +233,7 @@ class WriteConfigTest(unittest.TestCase):
         written = self.node(*args, "--write-config", self.out, catalog=catalog)
         cps = sorted(written["configurationProperties"], key=lambda cp: cp["index"])
         self.assertEqual([cp["key"] for cp in cps], [106, 105, 104, 103, 102, 101])
-        ncis = sorted((nv for nv in written["networkVariables"] if nv["section"] == "configuration"),
+        ncis = sorted((nv for nv in written["networkVariables"] if nv["section"] == "NCIs"),
                       key=lambda nv: nv["index"])
         expected = bytes.fromhex("".join(point["value"] for point in cps + ncis))
         self.assertEqual(kiv_bytes(self.out), expected)

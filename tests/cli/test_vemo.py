@@ -39,12 +39,16 @@ class NodeTest(unittest.TestCase):
         self.assertNotEqual(bare["configurationProperties"], node["configurationProperties"])
         self.assertIn("+- [-1] Device Object", vemo("node", DEMO, "--catalog", CATALOG, "--config", KIV).stdout)
 
-    def test_nvs_carry_their_section(self):
+    def test_points_carry_their_section_direction_and_place_in_the_block(self):
         _, node = vemo_json("node", DEMO, "--catalog", CATALOG)
-        sections = {nv["name"]: nv["section"] for nv in node["networkVariables"]}
-        self.assertEqual(sections["nciSetpoints"], "configuration")
-        self.assertEqual(sections["nviZoneSetpt"], "io")
-        self.assertEqual(sections["nvoZoneTemp"], "io")
+        nvs = {nv["name"]: (nv["section"], nv["direction"], nv["blockOffset"]) for nv in node["networkVariables"]}
+        # Six CPs take 12 bytes; the configuration NVs follow in index order (30, 31, 32).
+        self.assertEqual(nvs["nciSndHrtBt"], ("NCIs", "input", 12))
+        self.assertEqual(nvs["nciSetpoints"], ("NCIs", "input", 16))
+        self.assertEqual(nvs["nviZoneSetpt"], ("NVIs", "input", None))
+        self.assertEqual(nvs["nvoZoneTemp"], ("NVOs", "output", None))
+        offsets = {cp["key"]: cp["blockOffset"] for cp in node["configurationProperties"]}
+        self.assertEqual(offsets, {101: 0, 102: 2, 103: 4, 104: 5, 105: 9, 106: 11})
 
     def test_a_configuration_file_of_another_device_leaves_the_node_unloaded(self):
         with tempfile.TemporaryDirectory() as folder:

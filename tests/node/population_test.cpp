@@ -9,6 +9,7 @@
 #include "common/test_support.h"
 #include "vemosupport/cFactory.h"
 #include "vemosupport/I709LMObject.h"
+#include "vemosupport/IVemoDataPointLayout.h"
 #include "node/C472VirtualNode.h"
 #include "services/kiv_reader.h"
 
@@ -72,6 +73,13 @@ TEST_F(PopulationTest, BlockHoldsCPsThenConfigNVsAndAHeldNVOutlivesTheNode) {
   ASSERT_TRUE(node->PopulateDevice(""));
   EXPECT_TRUE(paths_->empty()) << "no file named, none read";
   EXPECT_EQ(node->ReadConfigData(6, 3).bytes, (Bytes{0x0A, 0x0B, 0x0C})) << "the NV default is in the block";
+  const auto layout = [&](const ObjectPtr& point) {
+    const auto& place = dynamic_cast<const IVemoDataPointLayout&>(*point);
+    return std::pair(place.Section(), place.BlockOffset());
+  };
+  EXPECT_EQ(layout(node->ConfigurationProperties()->Item(20)), std::pair(std::string("CPs"), 2));
+  EXPECT_EQ(layout(node->NetworkVariables()->Item("7")), std::pair(std::string("NCIs"), 6));
+  EXPECT_EQ(layout(node->NetworkVariables()->Item("1")), std::pair(std::string("NVIs"), -1)) << "keeps its own bytes";
   const auto cp10 = node->ConfigurationProperties()->Item(10);
   cp10->Value(ArrayOf({1, 2}));
   node->ConfigurationProperties()->Item(20)->Value(ArrayOf({3, 4, 5, 6, 0xEE}));  // only the first 4 are taken

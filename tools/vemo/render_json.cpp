@@ -4,6 +4,8 @@ namespace vemo::cli {
 
 namespace {
 
+Json OptionalJson(const std::optional<std::int32_t>& value) { return value ? Json(*value) : Json(nullptr); }
+
 Json Document(const char* kind) { return {{"schema", kJsonSchema}, {"kind", kind}}; }
 
 Json Append(Json document, const Json& members) {
@@ -34,6 +36,7 @@ Json ObjectJson(const LonMarkObject& object) {
 Json CPJson(const ConfigurationProperty& cp) {
   Json entry = {{"key", cp.key},
                 {"index", cp.index},
+                {"blockOffset", OptionalJson(cp.blockOffset)},
                 {"name", cp.name},
                 {"elementCount", cp.elementCount},
                 {"elementSize", cp.elementSize},
@@ -48,7 +51,9 @@ Json CPJson(const ConfigurationProperty& cp) {
 Json NVJson(const NetworkVariable& nv) {
   Json entry = {{"index", nv.index},
                 {"name", nv.name},
-                {"section", SectionName(nv.section)},
+                {"section", nv.section},
+                {"direction", Direction(nv)},
+                {"blockOffset", OptionalJson(nv.blockOffset)},
                 {"length", nv.length},
                 {"nvType", nv.nvType},
                 {"selfDoc", nv.selfDoc},

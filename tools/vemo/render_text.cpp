@@ -34,12 +34,14 @@ void PrintField(std::ostream& out, const char* name, const std::string& value) {
 
 void PrintCP(std::ostream& out, const ConfigurationProperty& cp, const char* indent) {
   out << indent << "CP " << cp.key << "  " << cp.name << "  index " << cp.index << "  size " << cp.elementSize << "  type " << cp.cpType
-      << (cp.standardType ? " (standard)" : "") << "  value " << ValueText(cp.value) << "\n";
+      << (cp.standardType ? " (standard)" : "")
+      << (cp.blockOffset ? "  offset " + std::to_string(*cp.blockOffset) : "") << "  value " << ValueText(cp.value) << "\n";
 }
 
 void PrintNV(std::ostream& out, const NetworkVariable& nv, const char* indent) {
   out << indent << "NV " << nv.index << "  " << nv.name << "  length " << nv.length << "  type " << nv.nvType
-      << "  " << SectionName(nv.section) << "  value " << ValueText(nv.value) << "\n";
+      << "  " << nv.section << " (" << Direction(nv) << ")" << (nv.blockOffset ? "  offset " + std::to_string(*nv.blockOffset) : "")
+      << "  value " << ValueText(nv.value) << "\n";
 }
 
 // The file's name alone when it lies in the listed folder.

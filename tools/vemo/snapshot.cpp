@@ -7,12 +7,19 @@
 #include "vemosupport/I709NetworkVariables.h"
 #include "vemosupport/IC472VirtualCP.h"
 #include "vemosupport/IC472VirtualObj.h"
+#include "vemosupport/IVemoDataPointLayout.h"
 #include "vemosupport/automation_error.h"
 #include "points.h"
 
 namespace vemo::cli {
 
 namespace {
+
+// A bound point's offset in the configuration data block; nothing for one with its own bytes.
+std::optional<std::int32_t> Offset(const IVemoDataPointLayout& layout) {
+  const std::int32_t offset = layout.BlockOffset();
+  return offset >= 0 ? std::optional<std::int32_t>(offset) : std::nullopt;
+}
 
 template <class Record>
 std::vector<Item> Items(const Record& record) {
@@ -50,7 +57,7 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
   return hex;
 }
 
-const char* SectionName(Section section) { return section == Section::Configuration ? "configuration" : "io"; }
+const char* Direction(const NetworkVariable& nv) { return nv.section == "NVOs" ? "output" : "input"; }
 
 DeviceInfo ReadDeviceInfo(const IVemoProgIDInfo& record) {
   DeviceInfo info;
@@ -114,16 +121,17 @@ Node ReadNode(I709Node& node, bool populated) {
   for (const auto& cp : ConfigurationProperties(node)) {
     const auto& filed = dynamic_cast<const IC472VirtualCP&>(*cp);
     const auto& link = dynamic_cast<const IC472VirtualObj&>(*cp);
-    snapshot.configurationProperties.push_back({filed.Key(), filed.Index(), cp->Name(), cp->ElementCount(),
+    const auto& layout = dynamic_cast<const IVemoDataPointLayout&>(*cp);
+    snapshot.configurationProperties.push_back({filed.Key(), filed.Index(), Offset(layout), cp->Name(), cp->ElementCount(),
                                                 cp->ElementSize(), cp->CPType(), cp->StandardType(),
                                                 link.LMObjectID(), link.SelectData(), ReadValue(*cp)});
   }
   for (const auto& nv : NetworkVariables(node)) {
     const auto& link = dynamic_cast<const IC472VirtualObj&>(*nv);
+    const auto& layout = dynamic_cast<const IVemoDataPointLayout&>(*nv);
     snapshot.networkVariables.push_back({nv->Index(), nv->Length(), nv->NVType(), nv->Name(), nv->Comment(),
-                                         link.SelectData(),
-                                         nv->IsConfigurationVariable() ? Section::Configuration : Section::InputOutput,
-                                         link.LMObjectID(), ReadValue(*nv)});
+                                         link.SelectData(), layout.Section(), Offset(layout), link.LMObjectID(),
+                                         ReadValue(*nv)});
   }
   return snapshot;
 }

@@ -56,6 +56,7 @@ struct Value {
 struct ConfigurationProperty {
   std::int32_t key = 0;    // the key text of the node's collection, as a number
   std::int32_t index = 0;  // orders the CPs in the configuration data block
+  std::optional<std::int32_t> blockOffset;
   std::string name;
   std::int16_t elementCount = 0, elementSize = 0, cpType = 0;
   bool standardType = false;
@@ -64,14 +65,11 @@ struct ConfigurationProperty {
   Value value;
 };
 
-// The node keeps only whether an NV is a configuration NV; input and output NVs are
-// one section to it.
-enum class Section { Configuration, InputOutput };
-
 struct NetworkVariable {
   std::int16_t index = 0, length = 0, nvType = 0;
   std::string name, selfDoc, selectData;
-  Section section = Section::InputOutput;
+  std::string section;  // the catalogue section: "NCIs", "NVIs" or "NVOs"
+  std::optional<std::int32_t> blockOffset;  // a configuration NV's place in the block
   std::int32_t lmObjectId = 0;
   Value value;
 };
@@ -97,6 +95,7 @@ ConfigInfo ReadConfigInfo(const IVemoProgIDConfigInfo& record);
 Node ReadNode(I709Node& node, bool populated);
 
 std::string Hex(const std::vector<std::uint8_t>& bytes);
-const char* SectionName(Section section);
+// "output" for an NV of the NVOs section, "input" for the others.
+const char* Direction(const NetworkVariable& nv);
 
 }  // namespace vemo::cli
