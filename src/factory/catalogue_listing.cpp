@@ -30,9 +30,10 @@ CatalogueEntry ReadEntry(const platform::XmlNode& device, const std::string& fil
 CatalogueListing ListCatalogue(const std::string& folder) {
   const std::string root = folder.empty() || folder.back() == '/' ? folder : folder + "/";
   CatalogueListing listing;
+  const platform::FolderBoundary boundary(root);
   for (const platform::FileEntry& file : platform::ListFiles(root)) {
     if (!IsCatalogueFileName(file.name)) continue;
-    if (!platform::LiesWithin(file.path, root)) {
+    if (!boundary.Contains(file.path)) {
       listing.unreadableFiles.push_back({file.path, kOutsideFolderReason});
       continue;
     }

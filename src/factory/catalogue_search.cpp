@@ -14,8 +14,9 @@ using Query = platform::XmlNode (*)(const std::string& file, const std::string& 
 
 // Queries a file of the folder. One that a link leads out of the folder is reported as
 // unreadable and skipped: a catalogue never shows another file's lines.
-platform::XmlNode QueryInside(const std::string& folder, const std::string& file, const std::string& key, Query query) {
-  if (!platform::LiesWithin(file, folder)) {
+platform::XmlNode QueryInside(const platform::FolderBoundary& folder, const std::string& file, const std::string& key,
+                              Query query) {
+  if (!folder.Contains(file)) {
     platform::XmlParseError error;
     error.errorCode = platform::kUnreadableFileCode;
     error.reason = kOutsideFolderReason;
@@ -29,13 +30,14 @@ platform::XmlNode QueryInside(const std::string& folder, const std::string& file
 // the first file that gives an element wins.
 CatalogueMatch Search(const std::string& folder, const std::string& firstFile, const std::string& key, Query query) {
   CatalogueMatch match{{}, folder + firstFile};
+  const platform::FolderBoundary boundary(folder);
   // An ID with a separator or a NUL in it names no file of this folder.
   const bool namesAFile = firstFile.find_first_of(std::string("/\0", 2)) == std::string::npos;
-  if (namesAFile && platform::FileExists(match.file)) match.element = QueryInside(folder, match.file, key, query);
+  if (namesAFile && platform::FileExists(match.file)) match.element = QueryInside(boundary, match.file, key, query);
   if (match.element) return match;
   for (const platform::FileEntry& entry : platform::ListFiles(folder)) {
     if (!IsCatalogueFileName(entry.name)) continue;
-    match.element = QueryInside(folder, entry.path, key, query);
+    match.element = QueryInside(boundary, entry.path, key, query);
     if (match.element) {
       match.file = entry.path;
       break;

@@ -6,8 +6,6 @@
 #error "VEMO_CATALOG_DIR_FROM_LIBRARY must name the installed catalogue relative to the library's folder"
 #endif
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <filesystem>
 
@@ -28,12 +26,9 @@ platform::Hook<std::string>& HostFolder() {
 // The installed sample catalogue, found from wherever this library was loaded, so that
 // an installation into any prefix, or a copy of it moved elsewhere, finds its own.
 std::string CatalogueBesideLibrary() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&CatalogueBesideLibrary), &info) == 0 || info.dli_fname == nullptr) return {};
-  std::error_code error;
-  const std::filesystem::path library = std::filesystem::canonical(info.dli_fname, error);
-  if (error) return {};
-  return (library.parent_path() / VEMO_CATALOG_DIR_FROM_LIBRARY).lexically_normal().string();
+  const std::string library = platform::ThisLibraryFile();
+  if (library.empty()) return {};
+  return (std::filesystem::path(library).parent_path() / VEMO_CATALOG_DIR_FROM_LIBRARY).lexically_normal().string();
 }
 
 }  // namespace

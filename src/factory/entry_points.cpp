@@ -2,13 +2,13 @@
 
 #include <dlfcn.h>
 
-#include <climits>
 #include <new>
 #include <string_view>
 #include <cstdlib>
 
 #include "vemosupport/cFactory.h"
 #include "factory/class_registry.h"
+#include "platform/file_system.h"
 #include "vemosupport/automation_error.h"
 
 namespace vemo {
@@ -25,14 +25,6 @@ class FactoryClassObject : public IClassFactory, public Object {
   std::shared_ptr<Object> CreateInstance() override { return std::make_shared<cFactory>(); }
   void Release() override { delete this; }
 };
-
-// The path of the file this code was loaded from.
-std::string ThisLibraryPath() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&DllGetClassObject), &info) == 0 || info.dli_fname == nullptr) return {};
-  char resolved[PATH_MAX];
-  return realpath(info.dli_fname, resolved) ? std::string(resolved) : std::string(info.dli_fname);
-}
 
 }  // namespace
 
@@ -87,7 +79,7 @@ std::int32_t DllCanUnloadNow() noexcept {
 
 std::int32_t DllRegisterServer() noexcept {
   try {
-    const std::string library = vemo::ThisLibraryPath();
+    const std::string library = vemo::platform::ThisLibraryFile();
     if (library.empty() || !vemo::RegisterClasses(library)) return vemo::status::kRegisterFailed;
     return vemo::status::kOk;
   } catch (...) {

@@ -1,5 +1,6 @@
 #include "platform/file_system.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -84,14 +85,28 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t
   }
 }
 
-bool LiesWithin(const std::string& path, const std::string& folder) {
+FolderBoundary::FolderBoundary(const std::string& folder) {
+  std::error_code error;
+  const fs::path root = fs::canonical(folder, error);
+  if (!error) root_ = root.string();
+}
+
+bool FolderBoundary::Contains(const std::string& path) const {
+  if (root_.empty()) return false;
   std::error_code error;
   const fs::path file = fs::canonical(path, error);
   if (error) return false;
-  const fs::path root = fs::canonical(folder, error);
-  if (error) return false;
+  const fs::path root(root_);
   const auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
   return rootEnd == root.end() && fileAt != file.end();
+}
+
+std::string ThisLibraryFile() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&ThisLibraryFile), &info) == 0 || info.dli_fname == nullptr) return {};
+  std::error_code error;
+  const fs::path file = fs::canonical(info.dli_fname, error);
+  return error ? std::string(info.dli_fname) : file.string();
 }
 
 std::string GetExtensionName(const std::string& fileName) {

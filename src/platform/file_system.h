@@ -29,9 +29,20 @@ int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string&
 // turns out larger than `maxBytes` while it is read.
 std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes);
 
-// True when the file `path` names, symbolic links followed, lies inside `folder` (also
-// resolved), so that a link cannot lead a reader elsewhere.
-bool LiesWithin(const std::string& path, const std::string& folder);
+// A folder resolved once (links followed), to tell whether files lie inside it, so that
+// a link cannot lead a reader elsewhere.
+class FolderBoundary {
+ public:
+  explicit FolderBoundary(const std::string& folder);
+  // True when the file `path` names, links followed, lies inside the folder.
+  bool Contains(const std::string& path) const;
+
+ private:
+  std::string root_;  // empty when the folder cannot be resolved: nothing lies inside
+};
+
+// The file this library was loaded from, links resolved; empty when it cannot be told.
+std::string ThisLibraryFile();
 
 // The text after the last dot of a file name, or empty when it has none.
 std::string GetExtensionName(const std::string& fileName);

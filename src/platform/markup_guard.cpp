@@ -3,15 +3,16 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/text.h"
+
 namespace vemo::platform {
 
 namespace {
 
 // Encodings in which every ASCII markup character is the ASCII byte and no byte of
 // another character looks like one.
-bool KeepsAsciiMarkup(std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+bool KeepsAsciiMarkup(const std::string& declared) {
+  const std::string name = UpperCase(declared);
   constexpr std::array<std::string_view, 22> kPrefixes = {
       "UTF-8", "UTF8",  "UTF-16", "UTF16",   "UCS-2", "UCS2", "UCS-4", "UCS4",        "UTF-32",    "ISO-8859",
       "ISO8859", "ISO_8859", "LATIN", "US-ASCII", "ASCII", "WINDOWS-125", "CP125", "KOI8", "SHIFT_JIS", "EUC-",
