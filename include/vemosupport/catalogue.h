@@ -1,7 +1,9 @@
 #pragma once
 
-// Listing what a catalogue folder holds. ListCatalogue may be called from any thread.
+// Listing and checking what a catalogue folder holds. ListCatalogue and CheckCatalogue
+// may be called from any thread; their results are plain values.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -32,5 +34,23 @@ struct CatalogueListing {
 // rules and limits as a lookup, and every file a lookup would skip as broken. Shows no
 // message box. Error 76 when the folder cannot be listed.
 VEMO_EXPORT CatalogueListing ListCatalogue(const std::string& folder);
+
+// One thing in a catalogue folder that a user must fix.
+struct CatalogueProblem {
+  std::string xmlFilename;  // the file concerned
+  std::string programId;    // the entry concerned; empty for a problem of the whole file
+  std::string kind;         // a stable keyword, e.g. "unreadable-file", "nv-size"
+  std::string description;  // what is wrong and what a lookup or population then does
+};
+
+struct CatalogueCheck {
+  std::size_t files = 0;    // catalogue files examined
+  std::size_t entries = 0;  // device entries examined
+  std::vector<CatalogueProblem> problems;  // in listing order
+};
+
+// Checks every catalogue file of `folder` as a lookup and a population would read it.
+// Shows no message box. Error 76 when the folder cannot be listed.
+VEMO_EXPORT CatalogueCheck CheckCatalogue(const std::string& folder);
 
 }  // namespace vemo
