@@ -52,10 +52,12 @@ struct XifDevice {
   std::vector<XifNv> nvs;      // declaration order
   std::string templateVersion; // the CP template's first record, e.g. "1.1"
   std::vector<XifCpTemplate> cpTemplates;  // template order
-  std::vector<std::uint8_t> fileValues;    // FILE value: writable CPs' values, template order
+  std::vector<std::uint8_t> fileValues;    // FILE value: writable CPs' values, template order (every
+                                           // CP's value when the file has no FILE readOnly section)
   std::vector<std::uint8_t> fileReadOnly;  // FILE readOnly: const CPs' values, template order
   std::vector<std::uint8_t> nvValues;      // NVVAL: configuration NVs' values, NV index order
   bool hasFileValues = false, hasFileReadOnly = false, hasNvValues = false;
+  std::size_t binaryTailLine = 0;          // the line where binary data ended the text, 0 when none
 };
 
 }  // namespace vemo::importer
