@@ -1,0 +1,82 @@
+#include "importer/safe_text.h"
+
+#include <cstdint>
+
+namespace vemo::importer {
+
+namespace {
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+
+// The length of the valid UTF-8 sequence at `at` and its code point, or 0 when the
+// bytes there are not one (overlong forms and surrogates included).
+std::size_t Sequence(std::string_view text, std::size_t at, std::uint32_t& codePoint) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  const std::uint8_t lead = byte(at);
+  std::size_t length = 0;
+  std::uint32_t lowest = 0;
+  if (lead < 0x80) {
+    codePoint = lead;
+    return 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, codePoint = lead & 0x1Fu, lowest = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, codePoint = lead & 0x0Fu, lowest = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, codePoint = lead & 0x07u, lowest = 0x10000;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (byte(at + i) & 0x3Fu);
+  }
+  if (codePoint < lowest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool AllowedInXml(std::uint32_t c) {
+  if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
+  return c != 0xFFFE && c != 0xFFFF;
+}
+
+}  // namespace
+
+std::string ValidText(std::string_view text, bool& replaced) {
+  std::string result;
+  result.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    std::uint32_t codePoint = 0;
+    const std::size_t length = Sequence(text, at, codePoint);
+    if (length == 0 || !AllowedInXml(codePoint)) {
+      result += kReplacement;
+      replaced = true;
+      at += length == 0 ? 1 : length;
+    } else {
+      result += text.substr(at, length);
+      at += length;
+    }
+  }
+  return result;
+}
+
+std::string XmlEscape(std::string_view validText) {
+  std::string result;
+  result.reserve(validText.size());
+  for (const char c : validText) {
+    switch (c) {
+      case '&': result += "&amp;"; break;
+      case '<': result += "&lt;"; break;
+      case '>': result += "&gt;"; break;
+      case '"': result += "&quot;"; break;
+      case '\t': result += "&#9;"; break;
+      case '\n': result += "&#10;"; break;
+      case '\r': result += "&#13;"; break;
+      default: result += c;
+    }
+  }
+  return result;
+}
+
+}  // namespace vemo::importer
