@@ -1,4 +1,5 @@
 // Listing a catalogue folder with the lookup's own file order, rules and limits.
+#include "factory/catalogue_scan.h"
 #include "factory/catalogue_search.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -27,19 +28,20 @@ CatalogueEntry ReadEntry(const platform::XmlNode& device, const std::string& fil
 
 }  // namespace
 
-CatalogueListing ListCatalogue(const std::string& folder) {
-  const std::string root = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-  CatalogueListing listing;
-  const platform::FolderBoundary boundary(root);
-  for (const platform::FileEntry& file : platform::ListFiles(root)) {
+void ScanCatalogue(const std::string& folder, const std::function<void(const ScannedCatalogueFile&)>& visit) {
+  const platform::FolderBoundary boundary(folder);
+  for (const platform::FileEntry& file : platform::ListFiles(folder)) {
     if (!IsCatalogueFileName(file.name)) continue;
+    ScannedCatalogueFile scanned{file.path, std::nullopt, {}};
     if (!boundary.Contains(file.path)) {
-      listing.unreadableFiles.push_back({file.path, kOutsideFolderReason});
+      scanned.error = platform::XmlParseError{platform::kUnreadableFileCode, 0, 0, "", kOutsideFolderReason};
+      visit(scanned);
       continue;
     }
     platform::XmlDocument document;
     if (!document.load(file.path)) {
-      listing.unreadableFiles.push_back({file.path, Describe(document.parseError())});
+      scanned.error = document.parseError();
+      visit(scanned);
       continue;
     }
     const platform::XmlNode catalogue = CatalogueRoot(document);
@@ -47,10 +49,20 @@ CatalogueListing ListCatalogue(const std::string& folder) {
       // What the lookup's "child::C5Device" selects: elements of that name in no namespace.
       if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == "C5Device" &&
           child.inNoNamespace()) {
-        listing.entries.push_back(ReadEntry(child, file.path));
+        scanned.devices.push_back(child);
       }
     }
+    visit(scanned);
   }
+}
+
+CatalogueListing ListCatalogue(const std::string& folder) {
+  const std::string root = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  CatalogueListing listing;
+  ScanCatalogue(root, [&](const ScannedCatalogueFile& file) {
+    if (file.error) listing.unreadableFiles.push_back({file.path, Describe(*file.error)});
+    for (const platform::XmlNode& device : file.devices) listing.entries.push_back(ReadEntry(device, file.path));
+  });
   return listing;
 }
 

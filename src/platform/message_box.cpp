@@ -53,7 +53,21 @@ std::string PrintableText(const std::string& text) {
   return shown;
 }
 
+namespace {
+
+thread_local MessageCapture* tCapture = nullptr;
+
+}  // namespace
+
+MessageCapture::MessageCapture() : outer_(tCapture) { tCapture = this; }
+
+MessageCapture::~MessageCapture() { tCapture = outer_; }
+
 int MessageBox(const std::string& text, const std::string& title, int style) {
+  if (tCapture) {
+    tCapture->messages_.push_back({text, title, style});
+    return kMbResultOk;
+  }
   const std::shared_ptr<const MessageBoxHandler> handler = Handler().Get();
   return handler ? (*handler)(text, title, style) : WriteToStandardError(text, title);
 }

@@ -171,11 +171,11 @@ class NodeSetTest(unittest.TestCase):
     def test_set_writes_nv_and_cp_values_before_the_node_is_shown(self):
         _, plain = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", KIV)
         result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", KIV, "--set", "nv:12=0866",
-                                 "--set", "nv:32=01 02 0a 0B", "--set", "cp:104=DEADBEEF")
+                                 "--set", "nv:32=01 02 0a 0B 0c 0d 0e 0f 10 11 12 13", "--set", "cp:104=DEADBEEF")
         self.assertEqual(result.returncode, 0, result.stderr)
         cps, nvs = values(node)
         plain_cps, plain_nvs = values(plain)
-        self.assertEqual((nvs[12], nvs[32], cps[104]), ("0866", "01020A0B", "DEADBEEF"))
+        self.assertEqual((nvs[12], nvs[32], cps[104]), ("0866", "01020A0B0C0D0E0F10111213", "DEADBEEF"))
         self.assertEqual({k: v for k, v in cps.items() if k != 104}, {k: v for k, v in plain_cps.items() if k != 104})
         self.assertEqual({k: v for k, v in nvs.items() if k not in (12, 32)},
                          {k: v for k, v in plain_nvs.items() if k not in (12, 32)})
@@ -228,7 +228,7 @@ class WriteConfigTest(unittest.TestCase):
         with open(os.path.join(catalog, DEMO + ".xml"), "w") as file:
             file.write(text)
         sets = ["cp:101=0101", "cp:102=0202", "cp:103=03", "cp:104=04040404", "cp:105=0505", "cp:106=06",
-                "nv:30=3030", "nv:31=3131", "nv:32=32323232", "nv:33=33"]
+                "nv:30=3030", "nv:31=3131", "nv:32=" + "32" * 12, "nv:33=33"]
         args = [arg for value in sets for arg in ("--set", value)]
         written = self.node(*args, "--write-config", self.out, catalog=catalog)
         cps = sorted(written["configurationProperties"], key=lambda cp: cp["index"])
