@@ -1,7 +1,7 @@
 # Type stubs of the vemosupport module. Members keep their automation names; the
 # module's docstrings say what each returns and raises.
 import os
-from typing import Callable, Generic, Iterator, NoReturn, TypeVar, Union
+from typing import Callable, Generic, Iterator, NamedTuple, NoReturn, TypeVar, Union
 
 _T = TypeVar("_T")
 _Path = Union[str, bytes, os.PathLike[str], os.PathLike[bytes]]
@@ -270,6 +270,40 @@ class C472VirtualCP:
     def Key(self) -> int: ...
     @property
     def Index(self) -> int: ...
+
+class DeviceInterfaceError(ValueError):
+    file: str
+    line: int
+    description: str
+    def __init__(self, file: str, line: int, description: str) -> None: ...
+
+class ImportNote(NamedTuple):
+    kind: str
+    subject: str
+    text: str
+
+class ImportedDevice(NamedTuple):
+    source_file: str
+    program_id: str
+    device_code: str
+    catalogue_entry: str
+    configuration_file: bytes
+    functional_blocks: int
+    network_variables: int
+    configuration_properties: int
+    configuration_bytes: int
+    notes: list[ImportNote]
+
+class CatalogueProblem(NamedTuple):
+    xml_filename: str
+    program_id: str
+    kind: str
+    description: str
+
+def ImportDeviceInterface(path: _Path) -> ImportedDevice: ...
+def CheckCatalogue(folder: _Path) -> list[CatalogueProblem]: ...
+def set_catalogue_index(enabled: bool) -> None: ...
+def catalogue_index_enabled() -> bool: ...
 
 def CreateProgIDInfo(sProgID: str | int, sXMLFolder: _Path = "") -> cProgIDInfo | None: ...
 def CreateVirtualC472Node(oProgIDInfo: cProgIDInfo | None) -> C472VirtualNode | None: ...

@@ -84,8 +84,10 @@ class DocumentsTest(unittest.TestCase):
     # --- one kind of block each ---------------------------------------------------------
 
     def run_shell(self, script, where):
+        # A home of its own, for commands that write into ~.
+        home = tempfile.mkdtemp(dir=self.folder)
         env = clean_environment(PATH=self.installed.bin + os.pathsep + os.environ["PATH"],
-                                PYTHONPATH=self.installed.modules)
+                                PYTHONPATH=self.installed.modules, HOME=home)
         for command in commands(script):
             words = shlex.split(command, comments=True)
             if words[0] == "make":
