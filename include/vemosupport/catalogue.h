@@ -49,8 +49,24 @@ struct CatalogueCheck {
   std::vector<CatalogueProblem> problems;  // in listing order
 };
 
-// Checks every catalogue file of `folder` as a lookup and a population would read it.
-// Shows no message box. Error 76 when the folder cannot be listed.
+// Checks every catalogue file of `folder` as a lookup and a population would read it:
+// each entry's record is made and a node populated from it, and what that reports,
+// discards or files nowhere becomes a problem, as do sizes that contradict a standard
+// type and definitions that no lookup ever returns. The kinds are listed in
+// docs/json.md. Shows no message box (the boxes population would show on this thread
+// are collected instead). Error 76 when the folder cannot be listed.
 VEMO_EXPORT CatalogueCheck CheckCatalogue(const std::string& folder);
+
+// --- Lookup index ---------------------------------------------------------------------
+
+// Device lookups (cFactory's CreateProgIDInfo and CreateProgIDConfigInfo) read each
+// catalogue file without building its tree and remember, per process, what every file
+// of a folder holds; a later lookup in that folder reads again only the files that
+// changed, and loads in full only the file that holds the entry. Answers and message
+// boxes are the same either way. On by default; switching it off also forgets what was
+// remembered, and every lookup then loads every file it passes. Any thread may call
+// these at any time; lookups under way finish as they began.
+VEMO_EXPORT void SetCatalogueIndexEnabled(bool enabled);
+VEMO_EXPORT bool CatalogueIndexEnabled();
 
 }  // namespace vemo

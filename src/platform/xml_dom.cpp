@@ -44,10 +44,6 @@ struct ParsedDocument {
 
 namespace {
 
-// Files larger than this are refused rather than read. Real catalogue files are
-// kilobytes, a folder of every device a vendor makes a few megabytes; a document takes
-// about 33 times its file in memory, so this bounds one parse near 550 MB.
-constexpr std::int64_t kMaxFileBytes = 16L * 1024 * 1024;
 static_assert(kUnreadableFileCode == XML_IO_LOAD_ERROR);
 
 xmlNodePtr Raw(void* node) { return static_cast<xmlNodePtr>(node); }
@@ -197,7 +193,7 @@ std::string DocumentEncoding(xmlParserCtxtPtr context) {
 // without its line end; empty when the file has no such line (or is gone).
 std::string SourceLine(const std::string& path, int line, const std::string& encoding) {
   if (line < 1) return {};
-  const std::optional<std::string> bytes = ReadRegularFile(path, kMaxFileBytes);
+  const std::optional<std::string> bytes = ReadRegularFile(path, kMaxXmlFileBytes);
   if (!bytes) return {};
   std::optional<std::string> text = DecodeToUtf8(*bytes, encoding);
   if (!text) text = ValidUtf8(*bytes);
@@ -262,17 +258,19 @@ int LeaveOpen(void*) noexcept { return 0; }
 
 // --- XmlDocument ----------------------------------------------------------------------
 
-bool XmlDocument::load(const std::string& path) {
-  // libxml2 sets up its global state on first use, which is not safe from several
-  // threads at once: do it exactly once, before any parse.
+void PrepareXmlParser() {
   static std::once_flag initialised;
   std::call_once(initialised, [] { xmlInitParser(); });
+}
+
+bool XmlDocument::load(const std::string& path) {
+  PrepareXmlParser();
   document_.reset();
   parseError_ = XmlParseError{};
   readyState_ = kReadyStateComplete;
 
   std::string problem;
-  const int fd = OpenRegularFile(path, kMaxFileBytes, problem);
+  const int fd = OpenRegularFile(path, kMaxXmlFileBytes, problem);
   if (fd < 0) {
     parseError_.errorCode = kUnreadableFileCode;
     parseError_.reason = problem;

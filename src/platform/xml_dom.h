@@ -29,6 +29,11 @@ enum class XmlNodeType : int {
 // The error code of a file that cannot be read at all.
 inline constexpr std::int32_t kUnreadableFileCode = 1549;  // libxml2's XML_IO_LOAD_ERROR
 
+// Files larger than this are refused rather than read. Real catalogue files are
+// kilobytes, a folder of every device a vendor makes a few megabytes; a document takes
+// about 33 times its file in memory, so this bounds one parse near 550 MB.
+inline constexpr std::int64_t kMaxXmlFileBytes = 16L * 1024 * 1024;
+
 struct XmlParseError {
   std::int32_t errorCode = 0;  // 0 when the document loaded
   std::int32_t line = 0;       // 1-based line of the problem, 0 when unknown
@@ -45,6 +50,10 @@ struct XmlAttribute {
 namespace detail {
 struct ParsedDocument;
 }
+
+// libxml2 sets up its global state on first use, which is not safe from several
+// threads at once: every parse calls this first, and it does that exactly once.
+void PrepareXmlParser();
 
 // A node of a loaded document. A node keeps its whole document alive; a default-made
 // node is "nothing".
