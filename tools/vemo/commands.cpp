@@ -12,6 +12,7 @@
 #include "vemosupport/automation_error.h"
 #include "vemosupport/cFactory.h"
 #include "vemosupport/host.h"
+#include "batch.h"
 #include "catalogue_listing.h"
 #include "config_file.h"
 #include "diff.h"
@@ -57,10 +58,9 @@ int Show(const Options& options, const Snapshot& snapshot, std::ostream& out) {
   return kExitOk;
 }
 
-// The folder the factory would use for a lookup without --catalog. A fresh factory has
-// none remembered and vemo keeps the library's catalogue-path service, which answers
-// VEMO_CONFIG_PATH.
-std::string ResolveFolder(const Options& options) {
+}  // namespace
+
+std::string ResolveFolder(const Options& options, const char* command) {
   std::string folder = Folder(options);
   if (folder.empty()) {
     const char* service = std::getenv("VEMO_CONFIG_PATH");
@@ -70,14 +70,12 @@ std::string ResolveFolder(const Options& options) {
     } else if (IsFolder(fallback)) {
       folder = fallback;
     } else {
-      throw AutomationError(err::kPathNotFound, "list", "Folder not found (" + FoldersTried() + ")");
+      throw AutomationError(err::kPathNotFound, command, "Folder not found (" + FoldersTried() + ")");
     }
   }
   if (folder.back() != '/') folder += '/';
   return folder;
 }
-
-}  // namespace
 
 std::string FoldersTried() {
   const auto named = [](const char* variable) {
@@ -99,15 +97,19 @@ void CheckPaths(const Options& options) {
 }
 
 int InfoCommand(const Options& options, std::ostream& out) {
+  if (IsBatch(options)) return InfoBatch(options, out);
+  const std::string& id = SingleId(options);
   cFactory factory;
-  const auto record = factory.CreateProgIDInfo(options.id, Folder(options));
-  return record ? Show(options, ReadDeviceInfo(*record), out) : NotFound(options, options.id, out);
+  const auto record = factory.CreateProgIDInfo(id, Folder(options));
+  return record ? Show(options, ReadDeviceInfo(*record), out) : NotFound(options, id, out);
 }
 
 int ConfigInfoCommand(const Options& options, std::ostream& out) {
+  if (IsBatch(options)) return ConfigInfoBatch(options, out);
+  const std::string& id = SingleId(options);
   cFactory factory;
-  const auto record = factory.CreateProgIDConfigInfo(options.id, Folder(options));
-  return record ? Show(options, ReadConfigInfo(*record), out) : NotFound(options, options.id, out);
+  const auto record = factory.CreateProgIDConfigInfo(id, Folder(options));
+  return record ? Show(options, ReadConfigInfo(*record), out) : NotFound(options, id, out);
 }
 
 int NodeCommand(const Options& options, std::ostream& out) {
@@ -126,7 +128,7 @@ int NodeCommand(const Options& options, std::ostream& out) {
 }
 
 int ListCommand(const Options& options, std::ostream& out) {
-  const Listing listing = ListFolder(ResolveFolder(options));
+  const Listing listing = ListFolder(ResolveFolder(options, "list"));
   Show(options, listing, out);
   for (const UnreadableFile& file : listing.unreadableFiles) {
     std::cerr << "vemo: skipped \"" << Printable(file.xmlFilename) << "\": " << Printable(file.description) << "\n";

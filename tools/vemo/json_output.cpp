@@ -65,7 +65,8 @@ void Indent(std::ostream& out, int depth) {
   for (int i = 0; i < depth; ++i) out << "  ";
 }
 
-void Write(std::ostream& out, const Json& json, int depth) {
+// Indented by two spaces a level when `pretty`, else on one line without blanks.
+void Write(std::ostream& out, const Json& json, int depth, bool pretty) {
   if (json.is_string()) {
     WriteString(out, json.get_ref<const std::string&>());
   } else if (json.is_object() || json.is_array()) {
@@ -74,20 +75,25 @@ void Write(std::ostream& out, const Json& json, int depth) {
       out << (object ? "{}" : "[]");
       return;
     }
-    out << (object ? "{\n" : "[\n");
+    out << (object ? '{' : '[');
     bool first = true;
     for (auto it = json.begin(); it != json.end(); ++it) {
-      if (!first) out << ",\n";
+      if (!first) out << ',';
       first = false;
-      Indent(out, depth + 1);
+      if (pretty) {
+        out << '\n';
+        Indent(out, depth + 1);
+      }
       if (object) {
         WriteString(out, it.key());
-        out << ": ";
+        out << (pretty ? ": " : ":");
       }
-      Write(out, *it, depth + 1);
+      Write(out, *it, depth + 1, pretty);
     }
-    out << '\n';
-    Indent(out, depth);
+    if (pretty) {
+      out << '\n';
+      Indent(out, depth);
+    }
     out << (object ? '}' : ']');
   } else {
     out << json.dump();  // numbers, booleans and null hold no text
@@ -97,7 +103,12 @@ void Write(std::ostream& out, const Json& json, int depth) {
 }  // namespace
 
 void WriteJson(std::ostream& out, const Json& json) {
-  Write(out, json, 0);
+  Write(out, json, 0, true);
+  out << '\n';
+}
+
+void WriteJsonLine(std::ostream& out, const Json& json) {
+  Write(out, json, 0, false);
   out << '\n';
 }
 

@@ -18,4 +18,8 @@ inline constexpr int kJsonSchema = 1;
 // convention Python calls "surrogateescape".
 void WriteJson(std::ostream& out, const Json& json);
 
+// Writes `json` on one line without blanks, then a newline: one record of JSON Lines.
+// Text is written as WriteJson writes it.
+void WriteJsonLine(std::ostream& out, const Json& json);
+
 }  // namespace vemo::cli

@@ -12,6 +12,7 @@
 #include "vemosupport/version.h"
 #include "commands.h"
 #include "errors.h"
+#include "import_xif.h"
 #include "render.h"
 
 namespace {
@@ -29,6 +30,21 @@ constexpr const char* kFolderHelp =
 constexpr const char* kExitHelp =
     "Exit codes: 0 done, 1 library error (or the output could not be written), 2 usage error,\n"
     "3 no catalogue entry.\n";
+
+constexpr const char* kBatchHelp =
+    "Several IDs: give more than one, or --from FILE with one ID a line (\"-\" reads standard\n"
+    "input; blank lines and lines starting with \"#\" are skipped). Each is answered in order,\n"
+    "the command line's first: as text under a line \"== ID\", or with --json as one JSON\n"
+    "object a line (JSON Lines) that names its ID under \"query\". An ID without an entry,\n"
+    "or one the library refuses, is answered in its place and the rest go on; the exit code\n"
+    "is then 1 when any ID had a library error, else 3 when any had no entry.\n";
+
+// The IDs of info and config-info: one or more, on the command line or from a file.
+void AddIds(CLI::App& command, Options& options, const char* what) {
+  command.add_option("id", options.ids, what);
+  command.add_option("--from", options.from, "Also answer the IDs of FILE, one a line (- standard input)")
+      ->type_name("FILE");
+}
 
 void AddCatalogue(CLI::App& command, Options& options) {
   command.add_option("--catalog", options.catalog, "Catalogue folder (see below for the folder without it)")
@@ -58,13 +74,15 @@ int Run(int argc, char** argv) {
   app.require_subcommand(1);
   Options options;
 
-  CLI::App* info = app.add_subcommand("info", "Show the device record for a program ID or device code");
-  info->add_option("id", options.id, "16-character program ID or 4-character device code")->required();
+  CLI::App* info = app.add_subcommand("info", "Show the device record for program IDs or device codes");
+  AddIds(*info, options, "16-character program ID or 4-character device code; several are answered in order");
   AddCatalogue(*info, options);
+  info->footer(std::string(kBatchHelp) + kFolderHelp + kExitHelp);
 
-  CLI::App* config = app.add_subcommand("config-info", "Show the configuration record for a program ID");
-  config->add_option("id", options.id, "16-character program ID")->required();
+  CLI::App* config = app.add_subcommand("config-info", "Show the configuration record for program IDs");
+  AddIds(*config, options, "16-character program ID; several are answered in order");
   AddCatalogue(*config, options);
+  config->footer(std::string(kBatchHelp) + kFolderHelp + kExitHelp);
 
   CLI::App* node = app.add_subcommand("node", "Show the populated offline node for a program ID or device code");
   node->add_option("id", options.id, "16-character program ID or 4-character device code")->required();
@@ -94,6 +112,29 @@ int Run(int argc, char** argv) {
   diff->add_option("b", options.otherId, "Program ID or device code of device B")->required();
   AddCatalogue(*diff, options);
 
+  CLI::App* check = app.add_subcommand(
+      "check", "Check a catalogue folder: report what a lookup or a node would stumble over, and how to fix it");
+  AddCatalogue(*check, options);
+  check->footer(std::string(kFolderHelp) +
+                "Prints one line per problem (file, program ID, kind, what happens and what to fix), then a\n"
+                "summary; --json lists the problems as docs/json.md describes.\n"
+                "Exit codes: 0 no problems, 1 problems found (or a library error), 2 usage error.\n");
+
+  std::vector<std::string> xifFiles;
+  std::string importFolder;
+  CLI::App* importXif = app.add_subcommand(
+      "import-xif", "Write a catalogue entry and a configuration file for each device interface (XIF) file");
+  importXif->add_option("files", xifFiles, "Device interface files")->required()->type_name("FILE");
+  importXif->add_option("--to", importFolder, "Folder to write DIR/<program ID>.xml and .kiv into (made when missing)")
+      ->required()
+      ->type_name("DIR");
+  importXif->add_flag("--force", options.force, "Replace files that exist");
+  importXif->add_flag("--json", options.json, "Print the full report as JSON (schema in docs/json.md)");
+  importXif->footer(
+      "Prints a line per device and every rewrite or loss. A file that cannot be imported is reported and\n"
+      "the others are still imported.\n"
+      "Exit codes: 0 done, 1 a file could not be imported or written, 2 usage error.\n");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -103,10 +144,12 @@ int Run(int argc, char** argv) {
 
   try {
     CheckPaths(options);
+    if (importXif->parsed()) return ImportXifCommand(xifFiles, importFolder, options.force, options.json, std::cout);
     if (info->parsed()) return InfoCommand(options, std::cout);
     if (config->parsed()) return ConfigInfoCommand(options, std::cout);
     if (node->parsed()) return NodeCommand(options, std::cout);
     if (list->parsed()) return ListCommand(options, std::cout);
+    if (check->parsed()) return CheckCommand(options, std::cout);
     return DiffCommand(options, std::cout);
   } catch (const UsageError& error) {
     std::cerr << "vemo: " << error.what() << "\n";

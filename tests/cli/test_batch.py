@@ -1,0 +1,167 @@
+"""Several IDs answered by one vemo info or vemo config-info, as text and as JSON Lines."""
+import json
+import os
+import re
+import select
+import shlex
+import subprocess
+import tempfile
+import unittest
+
+from test_json_schema import DOC, object_problems
+from vemo_cli import CATALOG, DEMO, PROJECT, VEMO, vemo, vemo_json
+
+MISSING = "FFFFFFFFFFFFFFFF"
+MALFORMED = "12345"
+
+
+def json_lines(result):
+    """The records of a JSON Lines output; each must be a whole line."""
+    lines = result.stdout.split("\n")
+    assert lines[-1] == "", "the output ends with a newline"
+    return [json.loads(line) for line in lines[:-1]]
+
+
+def without_query(record):
+    return {key: value for key, value in record.items() if key != "query"}
+
+
+class JsonLinesTest(unittest.TestCase):
+    def test_each_record_is_the_single_answer_plus_its_query(self):
+        asked = ["ZC41", MISSING, DEMO, "HP31", MALFORMED, "ZC41"]
+        result = vemo("info", *asked, "--catalog", CATALOG, "--json")
+        records = json_lines(result)
+        self.assertEqual([record["query"] for record in records], asked)
+        for record, id in zip(records, asked):
+            with self.subTest(id=id):
+                self.assertEqual(list(record)[:3], ["schema", "kind", "query"])
+                self.assertEqual(object_problems(without_query(record), record["kind"]), [])
+                _, single = vemo_json("info", id, "--catalog", CATALOG)
+                self.assertEqual(without_query(record), single)
+        self.assertEqual([record["kind"] for record in records],
+                         ["deviceInfo", "notFound", "deviceInfo", "deviceInfo", "error", "deviceInfo"])
+
+    def test_config_info_answers_program_ids_and_refuses_codes_in_their_line(self):
+        _, listing = vemo_json("list", "--catalog", CATALOG)
+        ids = [device["programId"] for device in listing["devices"]]
+        result = vemo("config-info", *ids, "ZC41", "--catalog", CATALOG, "--json")
+        records = json_lines(result)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        self.assertEqual([r["programId"] for r in records[:-1]], ids)
+        self.assertEqual([r["kind"] for r in records], ["configInfo"] * len(ids) + ["error"])
+        self.assertEqual(records[-1]["error"]["description"], "Invalid value for sProgID, must be 16 chars long!")
+
+    def test_one_id_keeps_the_single_document_and_from_always_gives_lines(self):
+        single = vemo("info", "ZC41", "--catalog", CATALOG, "--json")
+        self.assertGreater(single.stdout.count("\n"), 1)
+        self.assertNotIn('"query"', single.stdout)
+        from_stdin = subprocess.run([VEMO, "info", "--from", "-", "--catalog", CATALOG, "--json"], input="ZC41\n",
+                                    capture_output=True, text=True, timeout=60)
+        [record] = json_lines(from_stdin)
+        self.assertEqual(without_query(record), json.loads(single.stdout))
+
+    def test_the_pages_example_is_what_the_command_prints(self):
+        with open(DOC) as file:
+            examples = re.findall(r"```sh\n(vemo [^\n]*)\n```\n```jsonl\n(.*?\n)```", file.read(), re.S)
+        self.assertEqual(len(examples), 1)
+        for command, lines in examples:
+            result = vemo(*shlex.split(command)[1:], cwd=PROJECT)
+            self.assertEqual(result.stdout, lines)
+
+    def test_text_that_is_not_utf8_comes_back_losslessly(self):
+        bad = b"9A10C0DE0001\xff\xfe01"
+        result = subprocess.run([VEMO, b"info", bad, b"ZC41", b"--catalog", CATALOG.encode(), b"--json"],
+                                capture_output=True, timeout=60)
+        first = json.loads(result.stdout.split(b"\n")[0])
+        self.assertEqual((first["kind"], os.fsencode(first["query"]), os.fsencode(first["id"])), ("notFound", bad, bad))
+
+
+class ExitCodeTest(unittest.TestCase):
+    def test_every_id_is_answered_and_an_error_outweighs_a_missing_entry(self):
+        cases = [
+            (["ZC41", "DA22"], 0),
+            (["ZC41", MISSING, "DA22"], 3),
+            ([MALFORMED, "ZC41"], 1),
+            ([MISSING, MALFORMED], 1),
+            ([MALFORMED, MISSING, "RT04"], 1),
+        ]
+        for ids, code in cases:
+            for output in ((), ("--json",)):
+                with self.subTest(ids=ids, output=output):
+                    result = vemo("info", *ids, "--catalog", CATALOG, *output)
+                    self.assertEqual(result.returncode, code, result.stderr)
+                    headers = [line[3:] for line in result.stdout.splitlines() if line.startswith("== ")]
+                    answered = [r["query"] for r in json_lines(result)] if output else headers
+                    self.assertEqual(answered, ids)
+
+    def test_text_names_each_outcome_under_its_id(self):
+        result = vemo("info", MISSING, "HP31", MALFORMED, "--catalog", CATALOG)
+        blocks = result.stdout.split("== ")[1:]
+        self.assertEqual(blocks[0], MISSING + "\nno catalogue entry\n")
+        self.assertTrue(blocks[1].startswith("HP31\nDevice 9A11F00D00030101\n"), blocks[1])
+        self.assertEqual(blocks[1][len("HP31\n"):], vemo("info", "HP31", "--catalog", CATALOG).stdout)
+        self.assertEqual(blocks[2], MALFORMED + "\nerror 380 in CreateProgIDInfo: "
+                                    "Invalid value for sProgID, must be 4 or 16 chars long!\n")
+
+    def test_without_any_folder_each_id_reports_error_76(self):
+        with tempfile.TemporaryDirectory() as folder:
+            missing = os.path.join(folder, "missing")
+            nowhere = dict(os.environ, VEMO_CONFIG_PATH=missing, VEMO_DEFAULT_CATALOG_DIR=missing)
+            result = vemo("info", "ZC41", DEMO, "--json", env=nowhere)
+            records = json_lines(result)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual([(r["kind"], r["error"]["number"]) for r in records], [("error", 76), ("error", 76)])
+
+
+class FromFileTest(unittest.TestCase):
+    def run_from(self, content, *ids, mode="w"):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "ids.txt")
+            with open(path, mode) as file:
+                file.write(content)
+            result = vemo("info", *ids, "--from", path, "--catalog", CATALOG, "--json")
+        return result, json_lines(result)
+
+    def test_comments_and_blank_lines_ask_nothing_and_lines_keep_their_text(self):
+        content = b"# devices of floor 2\n\nZC41\r\n   \n\t# indented comment\n  HP31  \nRT04#x\nDA22"
+        result, records = self.run_from(content, "CH07", mode="wb")
+        self.assertEqual([r["query"] for r in records], ["CH07", "ZC41", "  HP31  ", "RT04#x", "DA22"])
+        # Spaces around an ID are the lookup's to ignore; "#" inside a line is part of it.
+        self.assertEqual([r["kind"] for r in records], ["deviceInfo"] * 3 + ["error", "deviceInfo"])
+        self.assertEqual(records[2]["deviceCode"], "HP31")
+        self.assertEqual(result.returncode, 1)
+
+    def test_a_file_of_comments_answers_nothing(self):
+        result, records = self.run_from("# nothing yet\n\n")
+        self.assertEqual((result.returncode, records, result.stderr), (0, [], ""))
+
+    def test_a_from_that_cannot_be_read_is_a_usage_error_before_any_answer(self):
+        with tempfile.TemporaryDirectory() as folder:
+            for path in (folder, os.path.join(folder, "missing.txt")):
+                with self.subTest(path=path):
+                    result = vemo("info", "ZC41", "--from", path, "--catalog", CATALOG)
+                    self.assertEqual((result.returncode, result.stdout), (2, ""))
+                    self.assertIn(path, result.stderr)
+
+    def test_standard_input_is_answered_line_by_line_as_it_arrives(self):
+        process = subprocess.Popen([VEMO, "info", "--from", "-", "--catalog", CATALOG, "--json"],
+                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            for code in ("ZC41", "DA22"):
+                process.stdin.write(code.encode() + b"\n")
+                process.stdin.flush()
+                # The answer comes while standard input is still open.
+                ready, _, _ = select.select([process.stdout], [], [], 60)
+                self.assertTrue(ready, "no answer for " + code)
+                self.assertEqual(json.loads(process.stdout.readline())["deviceCode"], code)
+            process.stdin.close()
+            self.assertEqual(process.wait(timeout=60), 0)
+        finally:
+            process.kill()
+            process.wait()
+            process.stdout.close()
+            process.stderr.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
