@@ -13,13 +13,13 @@ namespace vemo {
 
 namespace {
 
-// The child nodes of `section` that are elements named `name`, in document order.
-std::vector<platform::XmlNode> MemberElements(const platform::XmlNode& section, const std::string& name) {
-  std::vector<platform::XmlNode> members;
+// Calls `visit` for each child node of `section` that is an element named `name`, in
+// document order.
+template <class Visit>
+void ForEachMember(const platform::XmlNode& section, std::string_view name, Visit visit) {
   for (platform::XmlNode child = section.firstChild(); child; child = child.nextSibling()) {
-    if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == name) members.push_back(child);
+    if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == name) visit(child);
   }
-  return members;
 }
 
 }  // namespace
@@ -97,15 +97,15 @@ void C472VirtualNode::LoadCPs(const platform::XmlNode& oDevice) {
   const platform::XmlNode section = oDevice.selectSingleNode("CPs");
   if (!section) return;
   m_oCPs = std::make_shared<C472VirtualCPCol>();
-  for (const platform::XmlNode& element : MemberElements(section, "CP")) {
+  ForEachMember(section, "CP", [this](const platform::XmlNode& element) {
     const std::shared_ptr<C472VirtualCP> cp = m_oCPs->AddCP(element);
-    if (!cp) continue;
+    if (!cp) return;
     if (cp->AppliesTo() >= 2) {
       m_colPending.push_back(cp);
     } else {
       m_oLMObjects->LinkCP(cp);
     }
-  }
+  });
   if (m_oCPs->ConfigDataSize() > 0) {
     m_oConfigData->Allocate(m_oCPs->ConfigDataSize());
     m_oCPs->BindStorage(m_oConfigData, m_lNextOffset);
@@ -117,16 +117,16 @@ void C472VirtualNode::LoadNVs(const platform::XmlNode& oDevice, const std::strin
   if (!section) return;
   if (!m_oNVs) m_oNVs = std::make_shared<C472VirtualNVCol>();
   const bool isConfig = sSection == "NCIs";
-  for (const platform::XmlNode& element : MemberElements(section, "NV")) {
+  ForEachMember(section, "NV", [&](const platform::XmlNode& element) {
     const std::shared_ptr<C472VirtualNV> nv = m_oNVs->AddNV(element, isConfig);
-    if (!nv) continue;
+    if (!nv) return;
     nv->SetSection(sSection);
     if (nv->AppliesTo() >= 2) {
       m_colPending.push_back(nv);
     } else {
       m_oLMObjects->LinkNV(nv);
     }
-  }
+  });
 }
 
 // Each pending data point takes the LonMark object of the NV its select text names,

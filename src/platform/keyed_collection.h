@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <vector>
 
 #include "vemosupport/automation_error.h"
 #include "vemosupport/enumerator.h"
 #include "vemosupport/variant.h"
+#include "platform/positional_sequence.h"
 
 namespace vemo {
 
@@ -22,6 +25,11 @@ std::string FoldKey(std::string_view key);
 // before a given position), addressed by 1-based position or by a text key compared
 // without regard to case. A duplicate key is refused with error 457, a missing key is
 // error 5, a position outside 1..Count error 9. T is a reference type (shared_ptr).
+//
+// A collection of thousands of members (a large device's data points) is filled by
+// insertions at arbitrary positions: the order is a PositionalSequence, and the members
+// and the key index take their memory from the collection's own pool, which hands it
+// back in a few large pieces when the collection ends.
 template <class T>
 class KeyedCollection {
   struct Member {
@@ -31,9 +39,7 @@ class KeyedCollection {
 
  public:
   KeyedCollection() = default;
-  ~KeyedCollection() {
-    for (Member* member : members_) delete member;
-  }
+  ~KeyedCollection() { Clear(); }
   KeyedCollection(const KeyedCollection&) = delete;
   KeyedCollection& operator=(const KeyedCollection&) = delete;
 
@@ -50,21 +56,30 @@ class KeyedCollection {
   bool TryAdd(T item, std::optional<std::string_view> key = std::nullopt,
               std::optional<std::int32_t> before = std::nullopt) {
     if (before && (*before < 1 || *before > Count())) throw AutomationError(err::kSubscriptOutOfRange);
-    // Members live on the heap and the order is kept as plain pointers, so an insertion
-    // moves pointers as one block of memory.
-    auto member = std::make_unique<Member>(Member{std::nullopt, std::move(item)});
-    if (members_.size() == members_.capacity()) members_.reserve(std::max<std::size_t>(8, 2 * members_.size()));
-    if (key) {
-      member->foldedKey = FoldKey(*key);
-      if (!byKey_.emplace(*member->foldedKey, member.get()).second) return false;
+    std::optional<std::string> foldedKey;
+    if (key) foldedKey = FoldKey(*key);
+    auto slot = byKey_.end();
+    if (foldedKey) {
+      bool added = false;
+      std::tie(slot, added) = byKey_.try_emplace(*foldedKey, nullptr);
+      if (!added) return false;
     }
-    members_.insert(before ? members_.begin() + (*before - 1) : members_.end(), member.release());
+    Member* member = nullptr;
+    try {
+      member = NewMember(Member{std::move(foldedKey), std::move(item)});
+      members_.insert(before ? static_cast<std::size_t>(*before - 1) : members_.size(), member);
+    } catch (...) {
+      if (slot != byKey_.end()) byKey_.erase(slot);
+      if (member) DeleteMember(member);
+      throw;
+    }
+    if (slot != byKey_.end()) slot->second = member;
     return true;
   }
 
   const T& Item(std::int32_t position) const {
     if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
-    return members_[static_cast<std::size_t>(position - 1)]->item;
+    return members_.at(static_cast<std::size_t>(position - 1))->item;
   }
 
   const T& Item(std::string_view key) const {
@@ -85,7 +100,7 @@ class KeyedCollection {
   std::shared_ptr<Enumerator> NewEnum() const {
     std::vector<Variant> items;
     items.reserve(members_.size());
-    for (const auto& member : members_) items.emplace_back(member->item);
+    for (const Member* member : members_) items.emplace_back(member->item);
     return std::make_shared<Enumerator>(std::move(items));
   }
 
@@ -97,25 +112,27 @@ class KeyedCollection {
 
   void Remove(std::int32_t position) {
     if (position < 1 || position > Count()) throw AutomationError(err::kSubscriptOutOfRange);
-    auto at = members_.begin() + (position - 1);
-    std::unique_ptr<Member> removed(*at);
+    Member* removed = members_.at(static_cast<std::size_t>(position - 1));
     if (removed->foldedKey) byKey_.erase(*removed->foldedKey);
-    members_.erase(at);
+    members_.erase(static_cast<std::size_t>(position - 1));
+    DeleteMember(removed);
   }
 
   // Empties the collection, releasing the members from the front, as its owners do
   // when they end.
   void Clear() {
-    std::vector<Member*> members = std::move(members_);
+    std::vector<Member*> members;
+    members.reserve(members_.size());
+    for (Member* member : members_) members.push_back(member);
     members_.clear();
     byKey_.clear();
-    for (Member* member : members) delete member;
+    for (Member* member : members) DeleteMember(member);
   }
 
   // Iteration in collection order over the members themselves.
   class const_iterator {
    public:
-    using Inner = typename std::vector<Member*>::const_iterator;
+    using Inner = typename PositionalSequence<Member*>::const_iterator;
     explicit const_iterator(Inner inner) : inner_(inner) {}
     const T& operator*() const { return (*inner_)->item; }
     const_iterator& operator++() { ++inner_; return *this; }
@@ -128,8 +145,24 @@ class KeyedCollection {
   const_iterator end() const { return const_iterator(members_.end()); }
 
  private:
-  std::vector<Member*> members_;  // owned
-  std::unordered_map<std::string, Member*> byKey_;
+  Member* NewMember(Member&& value) {
+    void* memory = pool_.allocate(sizeof(Member), alignof(Member));
+    try {
+      return new (memory) Member(std::move(value));
+    } catch (...) {
+      pool_.deallocate(memory, sizeof(Member), alignof(Member));
+      throw;
+    }
+  }
+  void DeleteMember(Member* member) {
+    member->~Member();
+    pool_.deallocate(member, sizeof(Member), alignof(Member));
+  }
+
+  // Declared first: it outlives the members and the index that live in it.
+  std::pmr::unsynchronized_pool_resource pool_;
+  PositionalSequence<Member*> members_;  // owned, in pool_
+  std::pmr::unordered_map<std::string, Member*> byKey_{&pool_};
 };
 
 }  // namespace vemo

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "platform/text.h"
 
@@ -19,6 +20,13 @@ bool KeepsAsciiMarkup(const std::string& declared) {
       "GB", "BIG5"};
   return std::any_of(kPrefixes.begin(), kPrefixes.end(), [&](std::string_view prefix) { return name.starts_with(prefix); });
 }
+
+// The bytes that mean something inside a start tag or end tag, and the line break.
+constexpr std::array<bool, 256> kTagMarkup = [] {
+  std::array<bool, 256> markup{};
+  for (unsigned char c : std::string_view("\"'<>=\n")) markup[c] = true;
+  return markup;
+}();
 
 }  // namespace
 
@@ -41,11 +49,65 @@ bool MarkupGuard::Accept(std::string_view bytes) {
     case Form::Ucs4BE: unit = 4; break;
     default: break;
   }
-  for (char byte : bytes) {
-    if (unit == 1) {
-      if (!See(byte)) return false;
-      continue;
+  if (unit == 1) {
+    // Bytes that cannot change the state are passed over in a tight loop: text and
+    // attribute values at memchr speed, names and blanks inside tags through a table.
+    // Every other byte goes through See, which needs the two bytes before it.
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    const char lastBefore = previous_, secondLastBefore = beforePrevious_;
+    const auto byteBefore = [&](const char* at, std::ptrdiff_t back) {
+      const std::ptrdiff_t index = at - begin - back;
+      return index >= 0 ? begin[index] : index == -1 ? lastBefore : secondLastBefore;
+    };
+    const auto skipTo = [&](const char* from, char wanted) {
+      const void* found = std::memchr(from, wanted, static_cast<std::size_t>(end - from));
+      const char* const to = found ? static_cast<const char*>(found) : end;
+      line_ += static_cast<std::int32_t>(std::count(from, to, '\n'));
+      return to;
+    };
+    const char* at = begin;
+    while (at != end) {
+      if (state_ == State::Text && !atStart_) {
+        at = skipTo(at, '<');
+        if (at == end) break;
+        state_ = State::Open;
+        ++at;
+      } else if (state_ == State::Quote && !inDeclaration_) {
+        at = skipTo(at, quote_);
+        if (at == end) break;
+        state_ = State::Tag;
+        ++at;
+      } else if (state_ == State::Tag && !inDeclaration_) {
+        while (at != end && !kTagMarkup[static_cast<unsigned char>(*at)]) ++at;
+        if (at == end) break;
+        const char c = *at++;
+        if (c == '\n') {
+          ++line_;
+        } else if (c == '"' || c == '\'') {
+          state_ = State::Quote;
+          quote_ = c;
+        } else if (c == '>') {
+          state_ = State::Text;
+        } else if (c == '<') {
+          state_ = State::Open;
+        } else if (c == '=' && !Count(attributes_, kMaxAttributes, "a start tag has too many attributes.")) {
+          return false;
+        }
+      } else {
+        previous_ = byteBefore(at, 1);
+        beforePrevious_ = byteBefore(at, 2);
+        if (!See(*at)) return false;
+        ++at;
+      }
     }
+    if (end != begin) {
+      previous_ = byteBefore(end, 1);
+      beforePrevious_ = byteBefore(end, 2);
+    }
+    return true;
+  }
+  for (char byte : bytes) {
     pending_ += byte;
     if (pending_.size() < unit) continue;
     std::uint32_t code = 0;

@@ -1,5 +1,8 @@
 #include "points/C472VirtualCP.h"
 
+#include <optional>
+#include <string_view>
+
 #include "vemosupport/automation_error.h"
 #include "platform/number_text.h"
 #include "points/ConfigDataBlock.h"
@@ -21,20 +24,29 @@ void C472VirtualCP::InitFromXML(std::int32_t lIndex, std::int16_t nSize, const s
   m_lIndex = lIndex;
   m_nSize = nSize;
   m_sDefinition = sDefinition;
-  const std::vector<std::string> fields = SplitText(sDefinition, '|');
-  if (fields.size() > 0) SetIfFits(m_lKey, TryRoundToInt32(LeadingNumber(fields[0])));
-  if (fields.size() > 1) SetIfFits(m_nAppliesTo, TryRoundToInt16(LeadingNumber(fields[1])));
-  if (fields.size() > 2) {
+  // The fields of "key|applies-to|flag-type|select", read in place; an empty record has
+  // no fields at all.
+  std::string_view rest = sDefinition;
+  const auto nextField = [&rest]() -> std::optional<std::string_view> {
+    if (rest.data() == nullptr) return std::nullopt;
+    const std::size_t bar = rest.find('|');
+    const std::string_view field = rest.substr(0, bar);
+    rest = bar == std::string_view::npos ? std::string_view() : rest.substr(bar + 1);
+    return field;
+  };
+  if (sDefinition.empty()) rest = std::string_view();
+  if (const auto key = nextField()) SetIfFits(m_lKey, TryRoundToInt32(LeadingNumber(*key)));
+  if (const auto appliesTo = nextField()) SetIfFits(m_nAppliesTo, TryRoundToInt16(LeadingNumber(*appliesTo)));
+  if (const auto field = nextField()) {
     // "flag-type": the standard-type flag, then the CP type up to any further "-".
-    const std::string& field = fields[2];
-    const std::size_t dash = field.find('-');
-    SetIfFits(m_nStdFlag, TryRoundToInt16(LeadingNumber(field.substr(0, dash))));
-    if (dash != std::string::npos) {
-      const std::string type = field.substr(dash + 1);
+    const std::size_t dash = field->find('-');
+    SetIfFits(m_nStdFlag, TryRoundToInt16(LeadingNumber(field->substr(0, dash))));
+    if (dash != std::string_view::npos) {
+      const std::string_view type = field->substr(dash + 1);
       SetIfFits(m_nCPType, TryRoundToInt16(LeadingNumber(type.substr(0, type.find('-')))));
     }
   }
-  if (fields.size() > 3) m_sSelectData = fields[3];
+  if (const auto select = nextField()) m_sSelectData = std::string(*select);
   SetIfFits(m_lLMObjectID, LMObjectIDFor(m_nAppliesTo, m_sSelectData));
 }
 

@@ -103,10 +103,20 @@ void C472VirtualNV::BindStorage(const std::shared_ptr<ConfigDataBlock>& block, s
   }
 
   // A default of any other length than two digits a byte is no default.
-  if (m_nLength < 0 || CharacterCount(m_sDefault) != 2 * static_cast<std::size_t>(m_nLength)) return;
-  const std::vector<std::uint32_t> digits = CodePoints(m_sDefault);
+  if (m_nLength < 0) return;
+  const std::size_t digitCount = 2 * static_cast<std::size_t>(m_nLength);
+  // The usual default is ASCII, one byte a character.
+  const bool ascii =
+      std::all_of(m_sDefault.begin(), m_sDefault.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if ((ascii ? m_sDefault.size() : CharacterCount(m_sDefault)) != digitCount) return;
   ByteArray value;
-  for (std::size_t i = 0; i < digits.size(); i += 2) value.bytes.push_back(HexPair(digits[i], digits[i + 1]));
+  value.bytes.reserve(static_cast<std::size_t>(m_nLength));
+  if (ascii) {
+    for (std::size_t i = 0; i < digitCount; i += 2) value.bytes.push_back(HexPair(m_sDefault[i], m_sDefault[i + 1]));
+  } else {
+    const std::vector<std::uint32_t> digits = CodePoints(m_sDefault);
+    for (std::size_t i = 0; i < digits.size(); i += 2) value.bytes.push_back(HexPair(digits[i], digits[i + 1]));
+  }
   if (!m_bIsConfig) {
     m_abValue = std::move(value);
   } else if (HasStorage() && m_lDataOffset + m_nLength <= m_oBlock->DataSize() && m_nLength >= 1) {

@@ -2,6 +2,7 @@
 // ordinary catalogue files pass untouched.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/test_support.h"
 #include "platform/markup_guard.h"
@@ -73,6 +74,46 @@ TEST(MarkupGuard, PiecesOfAnySizeGiveTheSameAnswer) {
   for (char byte : content) accepted = accepted && byByte.Accept(std::string_view(&byte, 1));
   EXPECT_FALSE(accepted);
   EXPECT_EQ(byByte.problem(), whole.problem());
+}
+
+// Text, attribute values and comments are passed over in bulk; a cut anywhere, even
+// between the two dashes and the ">" that end a comment, gives the same answer and line.
+TEST(MarkupGuard, ACutAnywhereInAByteFileGivesTheSameAnswerAndLine) {
+  const std::string tooMany = "<e" + Attributes(257) + "/>";
+  std::string defaults;
+  for (int i = 0; i < 300; ++i) defaults += " d" + std::to_string(i) + " CDATA \"v\"";
+  const std::string attributes = "The file is not read further: a start tag has too many attributes.";
+  struct Case {
+    std::string content;
+    std::string problem;
+    std::int32_t line;
+  };
+  const std::vector<Case> cases = {
+      {"<r a='1\n>=' b=\"x\ny\">\ntext = > \n<!-- <x a=1 -- > - -> \n -->" + tooMany + "</r>", attributes, 6},
+      {"<r>\n<![CDATA[ ]> ]]\n> <e" + Attributes(300) + "> ]]>\n<f\n" + Attributes(257) + "/></r>", attributes, 5},
+      {"<!DOCTYPE r [\n<!ATTLIST r" + defaults + ">]>\n<r/>",
+       "The file is not read further: its document type declares too much.", 2},
+      {"<r>\n<?pi \n?> <a\nb='='\n/>\n\n\n" + tooMany + "</r>", attributes, 8},
+      {"<r" + Attributes(MarkupGuard::kMaxAttributes) + ">\n</r>", "", 2},
+  };
+  for (const Case& c : cases) {
+    MarkupGuard whole;
+    EXPECT_EQ(whole.Accept(c.content), c.problem.empty()) << c.content;
+    EXPECT_EQ(whole.problem(), c.problem);
+    EXPECT_EQ(whole.line(), c.line);
+    for (std::size_t cut = 0; cut <= c.content.size(); ++cut) {
+      MarkupGuard pieces;
+      const std::string_view content(c.content);
+      if (pieces.Accept(content.substr(0, cut))) pieces.Accept(content.substr(cut));
+      ASSERT_EQ(pieces.problem(), c.problem) << "cut at " << cut;
+      ASSERT_EQ(pieces.line(), c.line) << "cut at " << cut;
+    }
+    MarkupGuard byByte;
+    std::size_t at = 0;
+    while (at < c.content.size() && byByte.Accept(std::string_view(c.content).substr(at, 1))) ++at;
+    EXPECT_EQ(byByte.problem(), c.problem);
+    EXPECT_EQ(byByte.line(), c.line);
+  }
 }
 
 TEST(MarkupGuard, TheSampleCatalogueFilesPass) {
