@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Device-code lookups with `vemo info`: one run that answers N codes from a file against
-N runs of one code each, on the generated folder of catalogue_scan_bench (200 files of
+N runs of one code each, on the generated folder of catalogue_lookup_bench (200 files of
 about 100 KB). A measurement, not a test: it prints wall-clock and CPU seconds of both,
 the median of the repetitions, run alternately.
 
@@ -22,7 +22,7 @@ TARGET_BYTES = 100 * 1024
 
 
 def device_xml(file, device, code):
-    """One device as catalogue_scan_bench.cpp writes it."""
+    """One device as catalogue_lookup_bench.cpp writes it."""
     xml = f'  <C5Device ProgramID="P9000{file:04X}{device:04X}0401">\n'
     xml += (f"    <DevInfo>\n      <DeviceCode>{code}</DeviceCode>\n      <Model>Model {device}</Model>\n"
             f"      <Description>Generated device {file}.{device}</Description>\n    </DevInfo>\n    <CPs>\n")

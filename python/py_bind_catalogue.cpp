@@ -46,15 +46,6 @@ CatalogueProblem.__doc__ = """One thing in a catalogue folder that a user must f
 a stable keyword such as 'nv-size'."""
 )";
 
-const char* KindName(ImportNote::Kind kind) {
-  switch (kind) {
-    case ImportNote::Kind::kRewrite: return "rewrite";
-    case ImportNote::Kind::kDerived: return "derived";
-    case ImportNote::Kind::kLoss: return "loss";
-  }
-  return "note";
-}
-
 py::dict& Classes() {
   static py::dict& classes = *new py::dict;  // emptied at exit, see BindCatalogue
   return classes;
@@ -63,7 +54,7 @@ py::dict& Classes() {
 py::object ImportedToPython(const ImportedDevice& device) {
   py::list notes;
   for (const ImportNote& note : device.notes)
-    notes.append(Classes()["ImportNote"](KindName(note.kind), Text(note.subject), Text(note.text)));
+    notes.append(Classes()["ImportNote"](ImportNoteKindName(note.kind), Text(note.subject), Text(note.text)));
   return Classes()["ImportedDevice"](Text(device.sourceFile), Text(device.programId), Text(device.deviceCode),
                                      Text(device.catalogueEntry), py::bytes(device.configurationFile),
                                      device.functionalBlocks, device.networkVariables,

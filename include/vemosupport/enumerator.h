@@ -3,6 +3,7 @@
 // Enumerators over collections. An enumerator is used on the thread that made it.
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,5 +30,17 @@ class VEMO_EXPORT Enumerator : public Object {
   std::vector<Variant> items_;
   std::size_t position_ = 0;
 };
+
+// The members an enumerator gives that answer interface T, in order; none without an
+// enumerator.
+template <class T>
+std::vector<std::shared_ptr<T>> Members(const std::shared_ptr<Enumerator>& enumerator) {
+  std::vector<std::shared_ptr<T>> members;
+  if (!enumerator) return members;
+  while (const std::optional<Variant> item = enumerator->Next()) {
+    if (auto member = std::dynamic_pointer_cast<T>(item->AsObject())) members.push_back(std::move(member));
+  }
+  return members;
+}
 
 }  // namespace vemo

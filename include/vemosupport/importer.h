@@ -40,6 +40,9 @@ struct ImportNote {
   std::string text;     // what was done, and why
 };
 
+// "rewrite", "derived" or "loss": the kind's name in reports.
+VEMO_EXPORT const char* ImportNoteKindName(ImportNote::Kind kind);
+
 // What one device interface file gives.
 struct ImportedDevice {
   std::string sourceFile;

@@ -19,6 +19,7 @@
 #include "vemosupport/I709LMObject.h"
 #include "vemosupport/automation_error.h"
 #include "vemosupport/catalogue.h"
+#include "vemosupport/enumerator.h"
 
 namespace vemo {
 
@@ -77,16 +78,6 @@ std::vector<platform::XmlNode> MemberElements(const platform::XmlNode& section, 
   if (!section) return members;
   for (platform::XmlNode child = section.firstChild(); child; child = child.nextSibling()) {
     if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == name) members.push_back(child);
-  }
-  return members;
-}
-
-template <class T>
-std::vector<std::shared_ptr<T>> Members(const std::shared_ptr<Enumerator>& enumerator) {
-  std::vector<std::shared_ptr<T>> members;
-  if (!enumerator) return members;
-  while (const std::optional<Variant> item = enumerator->Next()) {
-    if (auto member = std::dynamic_pointer_cast<T>(item->AsObject())) members.push_back(std::move(member));
   }
   return members;
 }

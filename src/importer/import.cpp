@@ -19,6 +19,15 @@ DeviceInterfaceError::DeviceInterfaceError(std::string file, std::size_t line, s
       line_(line),
       description_(std::move(description)) {}
 
+const char* ImportNoteKindName(ImportNote::Kind kind) {
+  switch (kind) {
+    case ImportNote::Kind::kRewrite: return "rewrite";
+    case ImportNote::Kind::kDerived: return "derived";
+    case ImportNote::Kind::kLoss: return "loss";
+  }
+  return "note";
+}
+
 ImportedDevice ImportDeviceInterface(const std::string& path) {
   return importer::WriteCatalogue(importer::ReadXifFile(path));
 }

@@ -1,6 +1,7 @@
 #include "platform/xml_dom.h"
 
 #include "platform/file_system.h"
+#include "platform/libxml_quiet.h"
 #include "platform/markup_guard.h"
 #include "platform/text_encoding.h"
 
@@ -208,24 +209,6 @@ std::string SourceLine(const std::string& path, int line, const std::string& enc
   if (!found.empty() && found.back() == '\r') found.remove_suffix(1);
   return std::string(found);
 }
-
-// libxml2 writes some failures, running out of memory among them, straight to its
-// generic error handler, by default standard error. Each parse silences it for its own
-// thread and puts back whatever the thread had.
-class QuietGenericErrors {
- public:
-  QuietGenericErrors() : handler_(xmlGenericError), context_(xmlGenericErrorContext) {
-    xmlSetGenericErrorFunc(nullptr, Ignore);
-  }
-  ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, handler_); }
-  QuietGenericErrors(const QuietGenericErrors&) = delete;
-  QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
-
- private:
-  static void Ignore(void*, const char*, ...) noexcept {}
-  xmlGenericErrorFunc handler_;
-  void* context_;
-};
 
 // --- Reading ---------------------------------------------------------------------------
 

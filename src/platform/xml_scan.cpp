@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/libxml_quiet.h"
 #include "platform/markup_guard.h"
 #include "platform/xml_dom.h"
 
@@ -281,23 +282,6 @@ int ReadGuarded(void* context, char* buffer, int length) noexcept {
 }
 
 int LeaveOpen(void*) noexcept { return 0; }
-
-// libxml2 writes a few failures straight to its generic handler; silenced for this
-// thread while the scan runs.
-class QuietGenericErrors {
- public:
-  QuietGenericErrors() : handler_(xmlGenericError), context_(xmlGenericErrorContext) {
-    xmlSetGenericErrorFunc(nullptr, Ignore);
-  }
-  ~QuietGenericErrors() { xmlSetGenericErrorFunc(context_, handler_); }
-  QuietGenericErrors(const QuietGenericErrors&) = delete;
-  QuietGenericErrors& operator=(const QuietGenericErrors&) = delete;
-
- private:
-  static void Ignore(void*, const char*, ...) noexcept {}
-  xmlGenericErrorFunc handler_;
-  void* context_;
-};
 
 }  // namespace
 

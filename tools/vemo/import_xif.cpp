@@ -17,15 +17,6 @@ namespace vemo::cli {
 
 namespace {
 
-const char* KindName(ImportNote::Kind kind) {
-  switch (kind) {
-    case ImportNote::Kind::kRewrite: return "rewrite";
-    case ImportNote::Kind::kDerived: return "derived";
-    case ImportNote::Kind::kLoss: return "loss";
-  }
-  return "note";
-}
-
 std::size_t CountNotes(const ImportedDevice& device, ImportNote::Kind kind) {
   std::size_t count = 0;
   for (const ImportNote& note : device.notes) count += note.kind == kind;
@@ -77,7 +68,7 @@ void PrintDevice(std::ostream& out, const Written& written) {
       << Plural(CountNotes(device, ImportNote::Kind::kLoss), "loss", "losses") << "\n";
   for (const ImportNote& note : device.notes) {
     if (note.kind == ImportNote::Kind::kDerived) continue;  // listed in the JSON report
-    out << "  " << KindName(note.kind) << ": " << Printable(note.subject) << ": " << Printable(note.text) << "\n";
+    out << "  " << ImportNoteKindName(note.kind) << ": " << Printable(note.subject) << ": " << Printable(note.text) << "\n";
   }
 }
 
@@ -85,7 +76,7 @@ Json DeviceJson(const Written& written) {
   const ImportedDevice& device = written.device;
   Json notes = Json::array();
   for (const ImportNote& note : device.notes)
-    notes.push_back({{"kind", KindName(note.kind)}, {"subject", note.subject}, {"text", note.text}});
+    notes.push_back({{"kind", ImportNoteKindName(note.kind)}, {"subject", note.subject}, {"text", note.text}});
   return {{"source", written.source},
           {"programId", device.programId},
           {"deviceCode", device.deviceCode},
