@@ -5,12 +5,7 @@ import tempfile
 import unittest
 
 from test_json_schema import object_problems
-from vemo_cli import CATALOG, DEMO, vemo, vemo_json
-
-
-def write(folder, name, text):
-    with open(os.path.join(folder, name), "w") as file:
-        file.write(text)
+from vemo_cli import CATALOG, DEMO, nowhere, vemo, vemo_json, write
 
 
 class CheckTest(unittest.TestCase):
@@ -21,8 +16,7 @@ class CheckTest(unittest.TestCase):
     def test_the_sample_catalogue_is_clean(self):
         result, check = vemo_json("check", "--catalog", CATALOG)
         self.assertEqual((result.returncode, check["clean"], check["problems"]), (0, True, []), result.stdout)
-        self.assertEqual((check["files"], check["entries"]), (4, 6))
-        self.assertEqual(object_problems(check, "check"), [])
+        self.assertEqual((check["files"], check["entries"], object_problems(check, "check")), (4, 6, []))
         text = vemo("check", "--catalog", CATALOG)
         self.assertEqual((text.returncode, text.stderr), (0, ""))
         self.assertEqual(text.stdout.splitlines()[-1], f"Checked {CATALOG}/: 4 catalogue files, 6 device entries, no problems")
@@ -30,13 +24,11 @@ class CheckTest(unittest.TestCase):
     def test_problems_give_exit_1_one_text_line_each_and_conforming_json(self):
         # The demo device with nvoStatus at its old, wrong size, and a file that does not parse.
         with open(os.path.join(CATALOG, DEMO + ".xml")) as file:
-            demo = file.read()
-        write(self.folder, DEMO + ".xml", demo.replace('<NV Index="O1" Size="6"', '<NV Index="O1" Size="4"'))
-        write(self.folder, "broken.xml", "<C5Devices>\n  <C5Device>\n")
+            write(os.path.join(self.folder, DEMO + ".xml"),
+                  file.read().replace('<NV Index="O1" Size="6"', '<NV Index="O1" Size="4"'))
+        write(os.path.join(self.folder, "broken.xml"), "<C5Devices>\n  <C5Device>\n")
         result, check = vemo_json("check", "--catalog", self.folder)
-        self.assertEqual(result.returncode, 1, result.stderr)
-        self.assertEqual(object_problems(check, "check"), [])
-        self.assertFalse(check["clean"])
+        self.assertEqual((result.returncode, check["clean"], object_problems(check, "check")), (1, False, []))
         problems = [(os.path.basename(p["xmlFilename"]), p["programId"], p["kind"]) for p in check["problems"]]
         self.assertEqual(problems, [(DEMO + ".xml", DEMO, "nv-size"), ("broken.xml", "", "unreadable-file")])
         self.assertIn("SNVT_obj_status of 6 bytes", check["problems"][0]["description"])
@@ -44,29 +36,25 @@ class CheckTest(unittest.TestCase):
 
         text = vemo("check", "--catalog", self.folder)
         lines = text.stdout.splitlines()
-        self.assertEqual(text.returncode, 1)
-        self.assertEqual(len(lines), 3, text.stdout)
+        self.assertEqual((text.returncode, len(lines)), (1, 3), text.stdout)
         self.assertTrue(lines[0].startswith(f"{DEMO}.xml  {DEMO}  nv-size: NV \"O1\" nvoStatus"), lines[0])
         self.assertTrue(lines[1].startswith("broken.xml  unreadable-file: A lookup shows this report"), lines[1])
         self.assertIn("Line Number: 3", lines[1])
         self.assertEqual(lines[2], f"Checked {self.folder}/: 2 catalogue files, 1 device entry, 2 problems")
 
     def test_control_characters_of_a_catalogue_do_not_reach_the_terminal(self):
-        write(self.folder, "a.xml", '<C5Devices><C5Device ProgramID="P0000000000000001\x1b[31m"/></C5Devices>')
+        write(os.path.join(self.folder, "a.xml"),
+              '<C5Devices><C5Device ProgramID="P0000000000000001\x1b[31m"/></C5Devices>')
         text = vemo("check", "--catalog", self.folder)
         self.assertEqual(text.returncode, 1)
         self.assertNotIn("\x1b", text.stdout)
         self.assertIn("unreadable-file", text.stdout)
 
-    def test_no_folder_is_a_usage_error_or_error_76(self):
-        missing = os.path.join(self.folder, "missing")
-        result = vemo("check", "--catalog", missing, "--json")
-        self.assertEqual((result.returncode, result.stdout), (2, ""))
-        nowhere = dict(os.environ, VEMO_CONFIG_PATH=missing, VEMO_DEFAULT_CATALOG_DIR=missing)
-        result, answer = vemo_json("check", env=nowhere)
-        self.assertEqual((result.returncode, answer["kind"], answer["error"]["number"]), (1, "error", 76))
-        self.assertEqual(answer["error"]["source"], "check")
-        result, check = vemo_json("check", env=dict(nowhere, VEMO_CONFIG_PATH=self.folder))
+    def test_without_a_folder_check_reports_error_76_as_its_own(self):
+        result, answer = vemo_json("check", env=nowhere(self.folder))
+        self.assertEqual((result.returncode, answer["kind"], answer["error"]["number"], answer["error"]["source"]),
+                         (1, "error", 76, "check"))
+        result, check = vemo_json("check", env=dict(nowhere(self.folder), VEMO_CONFIG_PATH=self.folder))
         self.assertEqual((result.returncode, check["folder"], check["files"]), (0, self.folder + "/", 0))
 
 

@@ -6,7 +6,7 @@ import shlex
 import tempfile
 import unittest
 
-from vemo_cli import CATALOG, DEMO, KIV, PROJECT, VEMO, vemo, vemo_json
+from vemo_cli import CATALOG, DEMO, PROJECT, vemo, vemo_json, write
 
 DOC = os.path.join(PROJECT, "docs", "json.md")
 
@@ -18,11 +18,8 @@ def read_doc():
     kinds, current = {}, None
     for line in text.splitlines():
         heading = re.fullmatch(r"### `(\w+)`", line)
-        if heading:
-            current = kinds.setdefault(heading.group(1), [])
-            continue
         if line.startswith("#"):
-            current = None
+            current = kinds.setdefault(heading.group(1), []) if heading else None
         row = re.match(r"\| `(\w+)` \| `([^`]+)` \|", line)
         if row and current is not None:
             current.append(row.groups())
@@ -31,61 +28,51 @@ def read_doc():
 
 
 KINDS, EXAMPLES = read_doc()
+SIMPLE = {
+    "string": lambda v: isinstance(v, str),
+    "integer": lambda v: isinstance(v, int) and not isinstance(v, bool),
+    "boolean": lambda v: isinstance(v, bool),
+    "null": lambda v: v is None,
+    "hex": lambda v: isinstance(v, str) and re.fullmatch(r"(?:[0-9A-F]{2})*", v) is not None,
+    "programId": lambda v: isinstance(v, str) and re.fullmatch(r"[0-9A-Fa-f]{16}", v) is not None,
+}
 
 
-def problems(value, type_text, path="$"):
+def problems(value, type_text, path):
     """What is wrong with `value` as `type_text` of the page's type grammar; empty when nothing."""
-    found = []
-    for alternative in type_text.split(" or "):
-        found = problems_of_one(value, alternative.strip(), path)
+    alternatives = [text.strip() for text in type_text.split(" or ")]
+    for text in alternatives:
+        if text in SIMPLE:
+            found = [] if SIMPLE[text](value) else [f"{path}: {value!r} is not {text}"]
+        elif text.startswith("["):
+            found = [f"{path}: not an array"] if not isinstance(value, list) else [
+                p for i, item in enumerate(value) for p in problems(item, text[1:-1], f"{path}[{i}]")]
+        elif text.startswith("<"):
+            found = object_problems(value, text[1:-1], path)
+        else:
+            literal = json.loads(text)
+            found = [] if value == literal and type(value) is type(literal) else [f"{path}: {value!r} is not {text}"]
         if not found:
             return []
-    return found if len(type_text.split(" or ")) == 1 else [f"{path}: {value!r} is not {type_text}"]
-
-
-def problems_of_one(value, type_text, path):
-    simple = {
-        "string": lambda v: isinstance(v, str),
-        "integer": lambda v: isinstance(v, int) and not isinstance(v, bool),
-        "boolean": lambda v: isinstance(v, bool),
-        "null": lambda v: v is None,
-        "hex": lambda v: isinstance(v, str) and re.fullmatch(r"(?:[0-9A-F]{2})*", v) is not None,
-        "programId": lambda v: isinstance(v, str) and re.fullmatch(r"[0-9A-Fa-f]{16}", v) is not None,
-    }
-    if type_text in simple:
-        return [] if simple[type_text](value) else [f"{path}: {value!r} is not {type_text}"]
-    if type_text.startswith("[") and type_text.endswith("]"):
-        if not isinstance(value, list):
-            return [f"{path}: {value!r} is not an array"]
-        return [p for i, item in enumerate(value) for p in problems(item, type_text[1:-1], f"{path}[{i}]")]
-    if type_text.startswith("<") and type_text.endswith(">"):
-        return object_problems(value, type_text[1:-1], path)
-    literal = json.loads(type_text)
-    same = value == literal and type(value) is type(literal)
-    return [] if same else [f"{path}: {value!r} is not {type_text}"]
+    return found if len(alternatives) == 1 else [f"{path}: {value!r} is not {type_text}"]
 
 
 def object_problems(value, kind, path="$"):
-    if kind not in KINDS:
-        return [f"{path}: the page has no kind {kind}"]
-    if not isinstance(value, dict):
+    rules = KINDS.get(kind)
+    if rules is None or not isinstance(value, dict):
         return [f"{path}: {value!r} is not an object of kind {kind}"]
-    rules = KINDS[kind]
     if list(value) != [key for key, _ in rules]:
-        return [f"{path}: keys {list(value)} are not those of {kind}: {[key for key, _ in rules]}"]
+        return [f"{path}: keys {list(value)} are not those of {kind}"]
     return [p for key, type_text in rules for p in problems(value[key], type_text, f"{path}.{key}")]
 
 
 def points(document):
     """Every object with a value anywhere in the document."""
-    if isinstance(document, dict):
-        if "valueError" in document:
-            yield document
-        for value in document.values():
-            yield from points(value)
-    elif isinstance(document, list):
-        for value in document:
-            yield from points(value)
+    children = document.values() if isinstance(document, dict) else document if isinstance(document, list) else []
+    if isinstance(document, dict) and "valueError" in document:
+        yield document
+    for child in children:
+        yield from points(child)
 
 
 def contains(actual, example):
@@ -94,18 +81,14 @@ def contains(actual, example):
         return isinstance(actual, dict) and list(actual) == list(example) and all(
             contains(actual[key], example[key]) for key in example)
     if isinstance(example, list):
-        if not isinstance(actual, list):
-            return False
-        remaining = iter(actual)
-        return all(any(contains(item, wanted) for item in remaining) for wanted in example)
+        remaining = iter(actual if isinstance(actual, list) else [])
+        return isinstance(actual, list) and all(any(contains(item, wanted) for item in remaining) for wanted in example)
     return actual == example and type(actual) is type(example)
 
 
 class DocumentTest(unittest.TestCase):
     def assertConforms(self, document, label):
-        self.assertIsInstance(document, dict, label)
-        self.assertEqual(list(document)[:2], ["schema", "kind"], label)
-        self.assertEqual(document["schema"], 1, label)
+        self.assertEqual((list(document)[:2], document["schema"]), (["schema", "kind"], 1), label)
         self.assertEqual(object_problems(document, document["kind"]), [], label)
         for point in points(document):
             self.assertNotEqual(point["value"] is None, point["valueError"] is None, label)
@@ -121,49 +104,25 @@ class DocumentTest(unittest.TestCase):
         for command, example in EXAMPLES:
             with self.subTest(command=command):
                 self.assertConforms(example, "the page's example")
-                args = shlex.split(command)[1:]
-                result = vemo(*args, cwd=PROJECT)
+                result = vemo(*shlex.split(command)[1:], cwd=PROJECT)
                 actual = json.loads(result.stdout)
                 self.assertConforms(actual, command)
                 self.assertTrue(contains(actual, example), f"{command} prints:\n{result.stdout}")
 
-    def test_every_command_conforms_in_every_outcome(self):
+    def test_outcomes_the_examples_do_not_show_conform(self):
         with tempfile.TemporaryDirectory() as folder:
-            with open(os.path.join(folder, "broken.xml"), "w") as broken:
-                broken.write("<C5Devices>")
-            missing = os.path.join(folder, "missing")
-            nowhere = dict(os.environ, VEMO_CONFIG_PATH=missing, VEMO_DEFAULT_CATALOG_DIR=missing)
-            runs = [
-                (("info", "HP31", "--catalog", CATALOG), "deviceInfo", None),
-                (("info", "FFFFFFFFFFFFFFFF", "--catalog", CATALOG), "notFound", None),
-                (("config-info", "9A10C0DE00040101", "--catalog", CATALOG), "configInfo", None),
-                (("config-info", "FFFFFFFFFFFFFFFF", "--catalog", CATALOG), "notFound", None),
-                (("config-info", "ZC41", "--catalog", CATALOG), "error", None),
-                (("node", DEMO, "--catalog", CATALOG, "--config", KIV, "--set", "nv:12=0866"), "node", None),
-                (("node", "RT04", "--catalog", CATALOG), "node", None),
-                (("list", "--catalog", CATALOG), "list", None),
-                (("list", "--catalog", folder), "list", None),
-                (("list",), "error", nowhere),
-                (("info", DEMO), "error", nowhere),
-                (("diff", "DA22", DEMO, "--catalog", CATALOG), "diff", None),
-                (("diff", DEMO, DEMO, "--catalog", CATALOG), "diff", None),
-            ]
-            for args, kind, env in runs:
+            write(os.path.join(folder, "broken.xml"), "<C5Devices>")
+            write(os.path.join(folder, "good.xml"), '<C5Devices><C5Device ProgramID="P0000000000000001"/></C5Devices>')
+            runs = [(("node", "RT04", "--catalog", CATALOG), "node"), (("list", "--catalog", folder), "list"),
+                    (("diff", "DA22", DEMO, "--catalog", CATALOG), "diff")]
+            for args, kind in runs:
                 with self.subTest(args=args):
-                    result, document = vemo_json(*args, env=env)
+                    result, document = vemo_json(*args)
                     self.assertEqual(document["kind"], kind, result.stderr)
                     self.assertConforms(document, " ".join(args))
 
-    def test_program_ids_never_carry_the_leading_p(self):
-        _, listing = vemo_json("list", "--catalog", CATALOG)
-        for entry in listing["devices"]:
-            for command in ("info", "config-info", "node"):
-                _, document = vemo_json(command, entry["programId"], "--catalog", CATALOG)
-                self.assertEqual(document["programId"], entry["programId"], command)
-
     def test_the_checker_finds_faults(self):
         _, node = vemo_json("node", DEMO, "--catalog", CATALOG)
-        self.assertEqual(object_problems(node, "node"), [])
         broken = json.loads(json.dumps(node))
         broken["networkVariables"][0]["section"] = "input/output"
         broken["configurationProperties"][0]["value"] = "0a"

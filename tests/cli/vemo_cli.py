@@ -8,6 +8,7 @@ CATALOG = os.environ["VEMO_CATALOG"]
 PROJECT = os.path.dirname(os.path.abspath(CATALOG))
 DEMO = "9A10C0DE00010401"
 KIV = os.path.join(CATALOG, DEMO + ".kiv")
+MISSING = "FFFFFFFFFFFFFFFF"
 
 
 def vemo(*args, env=None, cwd=None):
@@ -19,11 +20,20 @@ def vemo_json(*args, env=None, cwd=None):
     return result, json.loads(result.stdout)
 
 
+def write(path, text, mode="w"):
+    with open(path, mode) as file:
+        file.write(text)
+    return path
+
+
+def nowhere(folder):
+    """An environment in which neither catalogue variable names a folder that exists."""
+    missing = os.path.join(folder, "missing")
+    return dict(os.environ, VEMO_CONFIG_PATH=missing, VEMO_DEFAULT_CATALOG_DIR=missing)
+
+
 def kiv_bytes(path):
     """The data bytes of a configuration file, comments and header lines left out."""
-    data = []
     with open(path) as file:
         lines = [line.split("#", 1)[0].strip() for line in file]
-    for line in [line for line in lines if line][2:]:
-        data += [int(pair, 16) for pair in line.split()]
-    return bytes(data)
+    return bytes(int(pair, 16) for line in [line for line in lines if line][2:] for pair in line.split())

@@ -1,3 +1,4 @@
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -29,23 +30,27 @@ std::string Cp(const std::string& index, int size, const std::string& definition
   return "<CP Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\"><Name>" + definition + "</Name></CP>";
 }
 
-// "file kind" of every problem, in order.
-std::vector<std::string> KindsOf(const CatalogueCheck& check, const std::string& folder) {
-  std::vector<std::string> kinds;
-  for (const CatalogueProblem& problem : check.problems) {
-    kinds.push_back(problem.xmlFilename.substr(folder.size() + 1) + " " + problem.kind);
+// Whether the problem's description holds every one of `texts`.
+::testing::AssertionResult Mentions(const CatalogueProblem& problem, std::initializer_list<std::string> texts) {
+  for (const std::string& text : texts) {
+    if (problem.description.find(text) == std::string::npos) {
+      return ::testing::AssertionFailure() << "no \"" << text << "\" in: " << problem.description;
+    }
   }
-  return kinds;
-}
-
-bool Mentions(const CatalogueProblem& problem, const std::string& text) {
-  return problem.description.find(text) != std::string::npos;
+  return ::testing::AssertionSuccess();
 }
 
 class CatalogueCheckTest : public ::testing::Test {
  protected:
   CatalogueCheck Check() { return CheckCatalogue(dir_.path()); }
-  std::vector<std::string> Kinds(const CatalogueCheck& check) { return KindsOf(check, dir_.path()); }
+  // "file kind" of every problem, in order.
+  std::vector<std::string> Kinds(const CatalogueCheck& check) {
+    std::vector<std::string> kinds;
+    for (const CatalogueProblem& problem : check.problems) {
+      kinds.push_back(problem.xmlFilename.substr(dir_.path().size() + 1) + " " + problem.kind);
+    }
+    return kinds;
+  }
 
   test::TempDir dir_;
   test::MessageBoxRecorder boxes_;
@@ -76,8 +81,7 @@ TEST_F(CatalogueCheckTest, BrokenFilesAreReportedWithTheLookupsReportAndTheRestI
   const CatalogueCheck check = Check();
   ASSERT_EQ(Kinds(check), std::vector<std::string>{"a.xml unreadable-file"});
   EXPECT_EQ(check.problems[0].programId, "");
-  EXPECT_TRUE(Mentions(check.problems[0], "Line Number: 3;")) << check.problems[0].description;
-  EXPECT_TRUE(Mentions(check.problems[0], dir_.path() + "/a.xml")) << check.problems[0].description;
+  EXPECT_TRUE(Mentions(check.problems[0], {"Line Number: 3;", dir_.path() + "/a.xml"}));
   EXPECT_EQ(check.problems[0].description.find('\n'), std::string::npos);
   EXPECT_EQ((std::pair(check.files, check.entries)), (std::pair<std::size_t, std::size_t>(2, 1)));
   EXPECT_TRUE(boxes_.boxes().empty()) << "the check shows no message box";
@@ -97,8 +101,8 @@ TEST_F(CatalogueCheckTest, DuplicatesAreReportedWhereALookupNeverReturnsTheEntry
   const CatalogueCheck check = Check();
   ASSERT_EQ(Kinds(check), (std::vector<std::string>{"1b.xml duplicate-program-id", "2c.xml duplicate-device-code"}));
   EXPECT_EQ(check.problems[0].programId, x);
-  EXPECT_TRUE(Mentions(check.problems[0], "returns the one in " + x + ".xml")) << check.problems[0].description;
-  EXPECT_TRUE(Mentions(check.problems[1], "returns program ID " + x + " in 0a.xml")) << check.problems[1].description;
+  EXPECT_TRUE(Mentions(check.problems[0], {"returns the one in " + x + ".xml"}));
+  EXPECT_TRUE(Mentions(check.problems[1], {"returns program ID " + x + " in 0a.xml"}));
   EXPECT_EQ(check.problems[1].programId, "0000000000000003");
 }
 
@@ -108,7 +112,7 @@ TEST_F(CatalogueCheckTest, TwoEntriesOfOneIdInOneFileLeaveTheSecondUnusedAndUnpo
                                 Entry("0000000000000005", "EE01", "<NVIs>" + Nv("I9", 2, 105, "@7|1") + "</NVIs>")));
   const CatalogueCheck check = Check();
   ASSERT_EQ(Kinds(check), std::vector<std::string>{"a.xml duplicate-program-id"});
-  EXPECT_TRUE(Mentions(check.problems[0], "a.xml (entry 1)")) << check.problems[0].description;
+  EXPECT_TRUE(Mentions(check.problems[0], {"a.xml (entry 1)"}));
 }
 
 TEST_F(CatalogueCheckTest, RecordsWithoutDevInfoOrWithoutTheValuesIsValidNeedsAreNamed) {
@@ -124,11 +128,9 @@ TEST_F(CatalogueCheckTest, RecordsWithoutDevInfoOrWithoutTheValuesIsValidNeedsAr
   ASSERT_EQ(Kinds(check),
             (std::vector<std::string>{"a.xml missing-devinfo", "a.xml invalid-record", "a.xml invalid-record"}));
   EXPECT_EQ(check.problems[0].programId, "0000000000000007");
-  const CatalogueProblem& invalid = check.problems[1];
-  EXPECT_TRUE(Mentions(invalid, "it lacks IsHostBased and FirmRev")) << invalid.description;
-  EXPECT_TRUE(Mentions(invalid, "SelfDoc cannot be read")) << invalid.description;
-  EXPECT_TRUE(Mentions(invalid, "it repeats DeviceCode (2 times)")) << invalid.description;
-  EXPECT_TRUE(Mentions(check.problems[2], "does not start with \"P\"")) << check.problems[2].description;
+  EXPECT_TRUE(Mentions(check.problems[1],
+                       {"it lacks IsHostBased and FirmRev", "SelfDoc cannot be read", "it repeats DeviceCode (2 times)"}));
+  EXPECT_TRUE(Mentions(check.problems[2], {"does not start with \"P\""}));
 }
 
 TEST_F(CatalogueCheckTest, SizesThatContradictTheirStandardTypeAreReported) {
@@ -138,10 +140,9 @@ TEST_F(CatalogueCheckTest, SizesThatContradictTheirStandardTypeAreReported) {
                                           Nv("O3", 4, 93, "@0|2", "nvoStatus") + "</NVOs>")));
   const CatalogueCheck check = Check();
   ASSERT_EQ(Kinds(check), (std::vector<std::string>{"a.xml cp-size", "a.xml nv-size", "a.xml nv-size"}));
-  EXPECT_TRUE(Mentions(check.problems[0], "SCPTsetPnts (60) is 12 bytes")) << check.problems[0].description;
-  EXPECT_TRUE(Mentions(check.problems[1], "NVType 8 is SNVT_count of 2 bytes")) << check.problems[1].description;
-  EXPECT_TRUE(Mentions(check.problems[2], "\"O3\" nvoStatus in NVOs has Size 4")) << check.problems[2].description;
-  EXPECT_TRUE(Mentions(check.problems[2], "Set Size to 6")) << check.problems[2].description;
+  EXPECT_TRUE(Mentions(check.problems[0], {"SCPTsetPnts (60) is 12 bytes"}));
+  EXPECT_TRUE(Mentions(check.problems[1], {"NVType 8 is SNVT_count of 2 bytes"}));
+  EXPECT_TRUE(Mentions(check.problems[2], {"\"O3\" nvoStatus in NVOs has Size 4", "Set Size to 6"}));
 }
 
 TEST_F(CatalogueCheckTest, WhatPopulationReportsDiscardsOrLeavesOutIsReportedPerPoint) {
@@ -158,16 +159,14 @@ TEST_F(CatalogueCheckTest, WhatPopulationReportsDiscardsOrLeavesOutIsReportedPer
                                                     "a.xml duplicate-nv-index", "a.xml unfiled-point",
                                                     "a.xml discarded-point", "a.xml message-box"}));
   const std::vector<CatalogueProblem>& p = check.problems;
-  EXPECT_TRUE(Mentions(p[0], "CP \"#2\" (key 7) has the key of CP \"#1\" (key 7)")) << p[0].description;
-  EXPECT_TRUE(Mentions(p[1], "Index attribute needs a prefix character and a number")) << p[1].description;
-  EXPECT_TRUE(Mentions(p[2], "object of NV 99")) << p[2].description;
-  EXPECT_TRUE(Mentions(p[3], "\"N6\" n in NCIs") && Mentions(p[3], "lacks the applies-to code")) << p[3].description;
-  EXPECT_TRUE(Mentions(p[4], "nviSameIndex in NVIs has the index 5 of NV \"N5\" nciWrongLead")) << p[4].description;
-  EXPECT_TRUE(Mentions(p[5], "LonMark object 9, which the node does not have") && Mentions(p[5], "to 1,"))
-      << p[5].description;
-  EXPECT_TRUE(Mentions(p[6], "no SelfDoc child element")) << p[6].description;
-  EXPECT_TRUE(Mentions(p[7], "Expecting \"&\" or \"~\"") && Mentions(p[7], "NVIndex = 5; NVName = nciWrongLead. The NV is kept"))
-      << p[7].description;
+  EXPECT_TRUE(Mentions(p[0], {"CP \"#2\" (key 7) has the key of CP \"#1\" (key 7)"}));
+  EXPECT_TRUE(Mentions(p[1], {"Index attribute needs a prefix character and a number"}));
+  EXPECT_TRUE(Mentions(p[2], {"object of NV 99"}));
+  EXPECT_TRUE(Mentions(p[3], {"\"N6\" n in NCIs", "lacks the applies-to code"}));
+  EXPECT_TRUE(Mentions(p[4], {"nviSameIndex in NVIs has the index 5 of NV \"N5\" nciWrongLead"}));
+  EXPECT_TRUE(Mentions(p[5], {"LonMark object 9, which the node does not have", "to 1,"}));
+  EXPECT_TRUE(Mentions(p[6], {"no SelfDoc child element"}));
+  EXPECT_TRUE(Mentions(p[7], {"Expecting \"&\" or \"~\"", "NVIndex = 5; NVName = nciWrongLead. The NV is kept"}));
   EXPECT_TRUE(boxes_.boxes().empty()) << "population's message box is a problem, not a box";
 }
 
@@ -177,7 +176,7 @@ TEST_F(CatalogueCheckTest, ANodeWithoutAnyLonMarkObjectFilesNoPointAndSaysWhy) {
   dir_.Write("a.xml", Catalogue(entry));
   const CatalogueCheck check = Check();
   ASSERT_EQ(Kinds(check), std::vector<std::string>{"a.xml unfiled-point"});
-  EXPECT_TRUE(Mentions(check.problems[0], "no LonMark objects at all")) << check.problems[0].description;
+  EXPECT_TRUE(Mentions(check.problems[0], {"no LonMark objects at all"}));
 }
 
 }  // namespace

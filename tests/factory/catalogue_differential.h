@@ -15,7 +15,6 @@
 #include <random>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -82,30 +81,23 @@ inline Outcome Compare(const std::string& folder, const std::string& key) {
   return indexed;
 }
 
-inline const std::vector<std::string>& ProgramIds() {
-  static const std::vector<std::string> ids = {"9000000000000001", "9000000000000002", "9000000000000003",
-                                               "900000000000000a", "9000000000000099"};
-  return ids;
-}
-
-inline const std::vector<std::string>& DeviceCodes() {
-  static const std::vector<std::string> codes = {"AB12", "CD34", "EF56", "GH78", "ab12", "\xC3\x89" "B12"};
-  return codes;
-}
+inline const std::vector<std::string> kProgramIds = {"9000000000000001", "9000000000000002", "9000000000000003",
+                                                     "900000000000000a", "9000000000000099"};
+inline const std::vector<std::string> kDeviceCodes = {"AB12", "CD34", "EF56", "GH78", "ab12", "\xC3\x89" "B12"};
 
 // Every key the contents below use, and some that nothing holds or that no query can take.
-inline std::vector<std::string> Keys() {
-  std::vector<std::string> keys = ProgramIds();
-  keys.insert(keys.end(), DeviceCodes().begin(), DeviceCodes().end());
+inline const std::vector<std::string> kKeys = [] {
+  std::vector<std::string> keys = kProgramIds;
+  keys.insert(keys.end(), kDeviceCodes.begin(), kDeviceCodes.end());
   keys.insert(keys.end(), {"9FFFFFFFFFFFFFFF", "ZZ99", "A\"12", "AB1 "});
   return keys;
-}
+}();
 
 // A catalogue with one plain entry for every program ID and code.
 inline std::string HoldingEveryKey() {
   std::string devices;
-  for (std::size_t i = 0; i < ProgramIds().size() || i < DeviceCodes().size(); ++i) {
-    devices += Device(ProgramIds()[i % ProgramIds().size()], DeviceCodes()[i % DeviceCodes().size()]);
+  for (std::size_t i = 0; i < kProgramIds.size() || i < kDeviceCodes.size(); ++i) {
+    devices += Device(kProgramIds[i % kProgramIds.size()], kDeviceCodes[i % kDeviceCodes.size()]);
   }
   return Catalogue(devices);
 }
@@ -176,10 +168,7 @@ inline std::vector<std::pair<std::string, std::string>> MakeCases() {
   };
 }
 
-inline const std::vector<std::pair<std::string, std::string>>& Cases() {
-  static const std::vector<std::pair<std::string, std::string>> cases = MakeCases();
-  return cases;
-}
+inline const std::vector<std::pair<std::string, std::string>> kCases = MakeCases();
 
 // Every program ID and device code written plainly in the folder's files.
 inline std::vector<std::string> KeysIn(const std::string& folder) {
@@ -208,7 +197,7 @@ class ChangingFolder {
 
   const std::string& path() const { return folder_; }
   bool Chance(int n) { return random_() % static_cast<unsigned>(n) == 0; }
-  std::string AnyKey() { return Pick(Keys()); }
+  std::string AnyKey() { return Pick(kKeys); }
 
   // One to three changes; says which.
   std::string Change() {
@@ -226,16 +215,16 @@ class ChangingFolder {
   std::string AnyName() {
     const int kind = static_cast<int>(random_() % 8);
     if (kind == 0) return "MiscPIDs.xml";
-    if (kind == 1) return Pick(ProgramIds()) + ".xml";
+    if (kind == 1) return Pick(kProgramIds) + ".xml";
     if (kind == 2) return Chance(2) ? "upper" + std::to_string(random_() % 3) + ".XML" : "kept.xml.bak";
     return "c" + std::to_string(random_() % static_cast<unsigned>(files_ + 2)) + ".xml";
   }
 
   std::string AnyContent() {
-    if (Chance(2)) return Pick(Cases()).second;
+    if (Chance(2)) return Pick(kCases).second;
     std::string devices;
     for (int count = 1 + static_cast<int>(random_() % 4); count > 0; --count) {
-      devices += Device(Pick(ProgramIds()), Pick(DeviceCodes()));
+      devices += Device(Pick(kProgramIds), Pick(kDeviceCodes));
     }
     return Catalogue(devices);
   }
@@ -262,7 +251,7 @@ class ChangingFolder {
     std::string text = ReadFile(path);
     if (text.empty()) return "empty, kept";
     bool changed = false;
-    for (const std::string& code : DeviceCodes()) {
+    for (const std::string& code : kDeviceCodes) {
       const std::size_t at = text.find(">" + code + "<");
       if (at == std::string::npos || code.size() != 4) continue;
       text.replace(at + 1, 4, code == "GH78" ? "AB12" : "GH78");

@@ -1,11 +1,10 @@
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/test_support.h"
@@ -31,29 +30,13 @@ using Kind = ImportNote::Kind;
 
 XifNv Nv(const std::string& name, int index, int size, const char* selfDoc, bool config = false, int arrayCount = 0,
          bool output = false) {
-  XifNv nv;
-  nv.name = name;
-  nv.index = index;
-  nv.size = size;
-  nv.config = config;
-  nv.arrayCount = arrayCount;
-  nv.output = output;
-  nv.hasSelfDoc = selfDoc != nullptr;
-  nv.selfDoc = selfDoc ? selfDoc : "";
-  nv.snvtIndex = 100 + index;
-  return nv;
+  return {.name = name, .index = index, .arrayCount = arrayCount, .output = output, .config = config,
+          .hasSelfDoc = selfDoc != nullptr, .selfDoc = selfDoc ? selfDoc : "", .snvtIndex = 100 + index, .size = size};
 }
 
 XifCpTemplate Cp(int header, const std::string& select, int size, int dim = 1, std::uint8_t flags = 0x80) {
-  XifCpTemplate cp;
-  cp.header = header;
-  cp.select = select;
-  cp.flags = flags;
-  cp.scope = header == 1 ? 3 : 0;
-  cp.typeIndex = 40 + size;
-  cp.size = size;
-  cp.dim = dim;
-  return cp;
+  return {.record = "", .header = header, .select = select, .scope = header == 1 ? 3 : 0, .flags = flags,
+          .typeIndex = 40 + size, .size = size, .dim = dim};
 }
 
 XifDevice Device(const std::string& nodeSelfDoc) {
@@ -87,10 +70,10 @@ struct Loaded {
 // The node's LonMark objects in order: the device object first.
 std::vector<std::shared_ptr<I709LMObject>> Objects(I709Node& node) {
   std::vector<std::shared_ptr<I709LMObject>> objects;
+  std::string name;
+  std::int16_t type = 0;
+  std::int32_t resource = 0;
   for (std::int16_t i = 0; i < node.ObjectCount(); ++i) {
-    std::string name;
-    std::int16_t type = 0;
-    std::int32_t resource = 0;
     objects.push_back(std::dynamic_pointer_cast<I709LMObject>(node.GetObject(i, name, type, resource).AsObject()));
   }
   return objects;
@@ -113,18 +96,15 @@ Loaded Load(const ImportedDevice& imported, const test::TempDir& dir) {
   loaded.populated = node->PopulateDevice(kiv);
   loaded.node = std::dynamic_pointer_cast<I709Node>(node);
   loaded.boxes = boxes.boxes();
+  const auto note = [](std::map<int, int>& where, int key, int object) {
+    if (!where.emplace(key, object).second) where[key] = kInTwoObjects;
+  };
   for (const auto& object : Objects(*loaded.node)) {
-    if (const auto nvs = object->NetworkVariables()) {
-      for (std::int32_t i = 1; i <= nvs->Count(); ++i) {
-        const auto [place, fresh] = loaded.nvObject.emplace(nvs->Item(i)->Index(), object->Index());
-        if (!fresh) place->second = kInTwoObjects;
-      }
-    }
-    if (const auto cps = object->ConfigurationProperties()) {
-      for (std::int32_t i = 1; i <= cps->Count(); ++i) {
-        const auto [place, fresh] = loaded.cpObject.emplace(std::stoi(cps->Item(i)->Name()), object->Index());
-        if (!fresh) place->second = kInTwoObjects;
-      }
+    const auto nvs = object->NetworkVariables();
+    for (std::int32_t i = 1; nvs && i <= nvs->Count(); ++i) note(loaded.nvObject, nvs->Item(i)->Index(), object->Index());
+    const auto cps = object->ConfigurationProperties();
+    for (std::int32_t i = 1; cps && i <= cps->Count(); ++i) {
+      note(loaded.cpObject, std::stoi(cps->Item(i)->Name()), object->Index());
     }
   }
   return loaded;
@@ -209,16 +189,20 @@ TEST(CatalogueWriter, EntryLoadsWithEveryPointInTheObjectTheDeviceNames) {
   for (const auto& [index, value] : nvValues) EXPECT_EQ(loaded.NvValue(index), value) << "NV " << index;
   EXPECT_EQ(imported.configurationBytes, 11u + 10u + 1u);
 
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "node self-documentation", "4[2Lamp"));
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "NV 4 nvoSpare", "Do Not Bind"));
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "NV 5 nviBare"));
-  EXPECT_TRUE(HasNote(imported, Kind::kLoss, "NV 7 nciLampHb", "blocks 1, 2"));
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "NV 8 nciSensorHb"));
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "NV 10 nciLampMax", "array"));
-  EXPECT_TRUE(HasNote(imported, Kind::kLoss, "CP template record 4", "blocks 1, 2"));
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "CP template record 6"));
-  EXPECT_FALSE(HasNote(imported, Kind::kRewrite, "NV 9 nciLamp1Min"));
-  EXPECT_FALSE(HasNote(imported, Kind::kRewrite, "NV 0 nviRequest"));
+  // (kind, subject, part of the text, expected to be there)
+  const std::tuple<Kind, std::string, std::string, bool> notes[] = {
+      {Kind::kRewrite, "node self-documentation", "4[2Lamp", true},
+      {Kind::kRewrite, "NV 4 nvoSpare", "Do Not Bind", true},
+      {Kind::kRewrite, "NV 5 nviBare", "", true},
+      {Kind::kLoss, "NV 7 nciLampHb", "blocks 1, 2", true},
+      {Kind::kRewrite, "NV 8 nciSensorHb", "", true},
+      {Kind::kRewrite, "NV 10 nciLampMax", "array", true},
+      {Kind::kLoss, "CP template record 4", "blocks 1, 2", true},
+      {Kind::kRewrite, "CP template record 6", "", true},
+      {Kind::kRewrite, "NV 9 nciLamp1Min", "", false},
+      {Kind::kRewrite, "NV 0 nviRequest", "", false},
+  };
+  for (const auto& [kind, subject, part, expected] : notes) EXPECT_EQ(HasNote(imported, kind, subject, part), expected) << subject;
   for (const char* derived : {"DeviceCode", "DeviceType", "DeviceTypeEx", "Manufacturer", "PluginRev", "FirmRev"}) {
     EXPECT_TRUE(HasNote(imported, Kind::kDerived, std::string("DevInfo ") + derived)) << derived;
   }

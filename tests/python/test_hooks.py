@@ -34,12 +34,6 @@ def standard_error_of(call, *args):
 
 
 class HookTest(CatalogueTestCase):
-    def test_message_box_gets_text_title_and_style(self):
-        broken = write_file(self.folder, "a-broken.xml", "<C5Devices><C5Device ProgramID=")
-        self.assertIsNotNone(vs.CreateProgIDInfo(DEVICE_CODE, self.folder))
-        [(text, title, style)] = self.boxes
-        self.assertEqual((broken in text, title, style), (True, "XML Parsing Error", 48))
-
     def test_config_path_service_and_default_folder(self):
         vs.set_config_path_service(lambda selector: {1: self.folder}[selector])  # asked with selector 1
         self.assertEqual(vs.cFactory().CreateProgIDInfo(PROGRAM_ID, self.missing).ProgramID, PROGRAM_ID)
@@ -50,18 +44,13 @@ class HookTest(CatalogueTestCase):
         vs.set_default_catalog_folder(None)
         self.assertEqual(vs.cFactory().CreateProgIDInfo(PROGRAM_ID, self.missing).ProgramID, PROGRAM_ID)
 
-    def test_registry_file_may_be_a_path_like(self):
-        record = pathlib.Path(self.folder, "registry.json")
-        vs.set_registry_file(record)
-        self.assertEqual((vs.DllRegisterServer(), record.exists()), (0, True))
-        self.assertIsInstance(vs.CreateObject("VemoSupport.cFactory"), vs.cFactory)
-
     def test_an_exception_in_a_hook_reaches_the_caller_as_itself_and_the_next_call_is_whole(self):
-        write_file(self.folder, "a-broken.xml", "<C5Devices><C5Device ProgramID=")
-        vs.set_message_box(raise_host_error)
+        broken = write_file(self.folder, "a-broken.xml", "<C5Devices><C5Device ProgramID=")
+        vs.set_message_box(raise_host_error)  # given the box's text, title and style
         with self.assertRaises(HostError) as caught:
             vs.CreateProgIDInfo(DEVICE_CODE, self.folder)
-        self.assertEqual(caught.exception.args[1:], ("XML Parsing Error", 48))
+        text, *title_and_style = caught.exception.args
+        self.assertEqual((broken in text, title_and_style), (True, ["XML Parsing Error", 48]))
         vs.set_message_box(lambda *box: self.boxes.append(box))
         self.assertEqual(vs.CreateProgIDInfo(DEVICE_CODE, self.folder).ProgramID, PROGRAM_ID)
 

@@ -57,8 +57,9 @@ class ModuleTest(CatalogueTestCase):
         self.assertEqual(vs.CreateProgIDConfigInfo(PROGRAM_ID, self.folder).XMLFilename, self.path)
         node = vs.CreateVirtualC472Node(vs.CreateProgIDInfo(DEVICE_CODE, self.folder))
         self.assertEqual((type(node), node.ProgramID), (vs.C472VirtualNode, PROGRAM_ID))
-        vs.set_registry_file(os.path.join(self.folder, "registry.json"))  # CreateObject reads the record
-        self.assertEqual(vs.DllRegisterServer(), 0)
+        record = pathlib.Path(self.folder, "registry.json")  # a path-like; CreateObject reads the record
+        vs.set_registry_file(record)
+        self.assertEqual((vs.DllRegisterServer(), record.exists()), (0, True))
         self.assertIsInstance(vs.CreateObject("VemoSupport.cFactory"), vs.cFactory)
         self.assertAutomationError(429, vs.CreateObject, "VemoSupport.C472VirtualNode")  # not creatable
 
@@ -76,28 +77,21 @@ class NumberTest(CatalogueTestCase):
 
 
 class TextAndPathTest(CatalogueTestCase):
-    def setUp(self):
-        super().setUp()
+    def test_folders_may_be_str_bytes_or_path_like_and_names_need_not_be_utf8(self):
         # A folder and catalogue file whose names are not UTF-8, and a broken file listed first.
-        self.odd = os.path.join(os.fsencode(self.folder), b"\xfe-catalogue")
-        os.mkdir(self.odd)
-        self.good, self.broken = (os.path.join(self.odd, name) for name in (b"caf\xe9.xml", b"a-\xff.xml"))
-        with open(self.path, "rb") as source, open(self.good, "wb") as copy:
+        odd = os.path.join(os.fsencode(self.folder), b"\xfe-catalogue")
+        os.mkdir(odd)
+        good, broken = os.path.join(odd, b"caf\xe9.xml"), os.path.join(odd, b"a-\xff.xml")
+        with open(self.path, "rb") as source, open(good, "wb") as copy:
             copy.write(source.read())
-        with open(self.broken, "wb") as file:
+        with open(broken, "wb") as file:
             file.write(b"<C5Devices><C5Device ProgramID=")
-
-    def test_a_file_name_that_is_not_utf8_can_be_opened_and_a_broken_one_is_reported(self):
-        info = vs.CreateProgIDInfo(PROGRAM_ID, os.fsdecode(self.odd))  # surrogates stand for the bytes
-        self.assertEqual(info.XMLFilename, os.fsdecode(self.good))
-        with open(info.XMLFilename, "rb") as file:
-            self.assertIn(f'ProgramID="P{PROGRAM_ID}"'.encode(), file.read())
+        info = vs.CreateProgIDInfo(PROGRAM_ID, os.fsdecode(odd))  # surrogates stand for the bytes
+        self.assertEqual(info.XMLFilename, os.fsdecode(good))
         [(text, title, style)] = self.boxes  # the lookup went on past the broken file
-        self.assertIn(os.fsdecode(self.broken), text)
-
-    def test_folders_may_be_str_bytes_or_path_like(self):
-        for folder in (self.odd, pathlib.Path(os.fsdecode(self.odd))):
-            self.assertEqual(vs.CreateProgIDConfigInfo(PROGRAM_ID, folder).XMLFilename, os.fsdecode(self.good))
+        self.assertIn(os.fsdecode(broken), text)
+        for folder in (odd, pathlib.Path(os.fsdecode(odd))):
+            self.assertEqual(vs.CreateProgIDConfigInfo(PROGRAM_ID, folder).XMLFilename, os.fsdecode(good))
         self.assertEqual(vs.CreateProgIDInfo(DEVICE_CODE, pathlib.Path(self.folder)).XMLFilename, self.path)
         with self.assertRaises(UnicodeEncodeError):  # a surrogate that stands for no byte
             vs.CreateProgIDInfo(PROGRAM_ID, self.folder + "\ud800")

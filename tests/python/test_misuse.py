@@ -31,6 +31,7 @@ class MisuseTest(CatalogueTestCase):
         self.assertEqual(len(classes), 14)  # the twelve kinds and the two views of a LonMark object
         for cls in classes:
             blank = cls.__new__(cls)
+            self.assertEqual(repr(blank), f"<{cls.__name__} (no library object)>")  # still shows its class
             members = [(name, member) for name, member in vars(cls).items()
                        if not name.startswith("__") or name in PROTOCOL]
             self.assertTrue(members, cls)

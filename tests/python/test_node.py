@@ -45,8 +45,10 @@ class NodeTest(CatalogueTestCase):
                            (self.nvs.Item, (10**400,)), (setattr, (self.nvs.Item("0"), "LMObjectID", 10**400))):
             self.assertAutomationError(6, call, *args)
 
-    def test_in_finds_data_points_as_item_does(self):
+    def test_in_finds_data_points_as_item_does_and_an_object_has_two_separate_views(self):
         nvs, cps = self.damper.NetworkVariables, self.damper.ConfigurationProperties
+        self.assertEqual((nvs.Count, list(nvs)), (1, [self.nvs.Item("0")]))
+        self.assertEqual((list(cps.NewEnum()), cps.Item(1)), ([self.cps.Item("20")], self.cps.Item("20")))
         # The node's NVs: index text or position; its CPs: key as number or text, spaces ignored, else nothing.
         self.assertEqual(["7" in self.nvs, "07" in self.nvs, 2 in self.nvs, 3 in self.nvs],
                          [True, False, True, False])
@@ -56,11 +58,6 @@ class NodeTest(CatalogueTestCase):
         self.assertEqual(["0" in nvs, "7" in nvs, "20" in cps, "10" in cps], [True, False, True, False])
         self.assertEqual([self.nvs.Item("7") in self.nvs, self.nvs.Item("7") in nvs, self.cps.Item("20") in cps,
                           self.cps.Item("10") in cps, self.damper in self.nvs], [True, False, True, False, False])
-
-    def test_lonmark_object_has_two_separate_views(self):
-        nvs, cps = self.damper.NetworkVariables, self.damper.ConfigurationProperties
-        self.assertEqual((nvs.Count, list(nvs)), (1, [self.nvs.Item("0")]))
-        self.assertEqual((list(cps.NewEnum()), cps.Item(1)), ([self.cps.Item("20")], self.cps.Item("20")))
 
     def test_kiv_reader_fills_the_block_in_place_on_any_thread(self):
         calls = []

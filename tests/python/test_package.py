@@ -15,7 +15,7 @@ import unittest
 
 import vemosupport as vs
 
-from test_stubs import STUB, assert_mypy_judges_use_and_misuse, find_mypy
+from test_stubs import STUB, assert_mypy_judges_use_and_misuse, find_mypy, outside_environment
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 # Beside the build's python/ folder, so that later runs build only what changed.
@@ -37,10 +37,9 @@ print(json.dumps({"module": vs.__file__, "version": vs.__version__, "record": re
 
 
 def pip_environment():
-    """This environment less what points at the build tree or preloads sanitizers."""
-    left_out = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
-    env = {name: value for name, value in os.environ.items() if name not in left_out and not name.startswith("VEMO_")}
-    return {**env, "PIP_DISABLE_PIP_VERSION_CHECK": "1", "PIP_NO_INPUT": "1"}
+    """No variable of ours, nothing that points at the build tree, no question asked."""
+    env = outside_environment(PIP_DISABLE_PIP_VERSION_CHECK="1", PIP_NO_INPUT="1")
+    return {name: value for name, value in env.items() if not name.startswith("VEMO_")}
 
 
 def pip_install(target, *options):
@@ -68,19 +67,21 @@ class PackageTest(unittest.TestCase):
 
     def report(self, target, **env):
         """REPORT run in isolated mode with nothing but PATH and `env` set."""
-        done = subprocess.run([sys.executable, "-I", "-c", REPORT, str(target)], cwd=self.scratch.name,
-                              env={"PATH": os.environ.get("PATH", ""), **env}, capture_output=True, text=True,
-                              timeout=60)
+        done = subprocess.run([sys.executable, "-I", "-c", REPORT, str(target)], cwd=self.scratch.name, text=True,
+                              env={"PATH": os.environ.get("PATH", ""), **env}, capture_output=True, timeout=60)
         self.assertEqual(done.returncode, 0, done.stderr)
         return json.loads(done.stdout)
 
     def assertInside(self, path, folder):
         self.assertTrue(pathlib.Path(path).resolve().is_relative_to(folder.resolve()), (path, folder))
 
-    def test_the_installed_package_uses_its_own_library_and_catalogue_even_when_moved(self):
+    def test_the_installed_package_uses_its_own_library_and_catalogue_even_when_moved_or_built_isolated(self):
         moved = pathlib.Path(self.scratch.name, "elsewhere", "site")
+        isolated = pathlib.Path(self.scratch.name, "isolated")
         shutil.copytree(self.target, moved, symlinks=True)
-        for target in (self.target, moved):
+        done = pip_install(isolated)  # plain pip install: an isolated build without an index
+        self.assertEqual(done.returncode, 0, done.stdout[-3000:] + done.stderr[-3000:])
+        for target in (self.target, moved, isolated):
             with self.subTest(target=target):
                 report = self.report(target)
                 for key in ("module", "library", "catalogue"):
@@ -89,8 +90,7 @@ class PackageTest(unittest.TestCase):
                 self.assertEqual(report["version"], report["distribution"])
 
     def test_a_default_folder_the_user_names_wins_over_the_packaged_catalogue(self):
-        folder = pathlib.Path(self.scratch.name, "own-catalogue")
-        folder.mkdir(exist_ok=True)
+        folder = pathlib.Path(self.scratch.name)
         (folder / "own.xml").write_text('<C5Devices><C5Device ProgramID="P9A10C0DE00010401"><DevInfo><DeviceCode>'
                                         "OWN1</DeviceCode></DevInfo></C5Device></C5Devices>", encoding="utf-8")
         report = self.report(self.target, VEMO_DEFAULT_CATALOG_DIR=str(folder))
@@ -103,12 +103,6 @@ class PackageTest(unittest.TestCase):
         self.assertTrue((package / "py.typed").is_file())  # the package declares itself typed
         if find_mypy():
             assert_mypy_judges_use_and_misuse(self, self.target)
-
-    def test_plain_pip_install_builds_in_isolation_without_an_index(self):
-        target = pathlib.Path(self.scratch.name, "isolated")
-        done = pip_install(target)
-        self.assertEqual(done.returncode, 0, done.stdout[-3000:] + done.stderr[-3000:])
-        self.assertInside(self.report(target)["module"], target)
 
     def test_the_sdist_holds_what_the_build_reads(self):
         out = pathlib.Path(self.scratch.name, "sdist")

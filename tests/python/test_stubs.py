@@ -67,40 +67,27 @@ vs.set_message_box(lambda text: None)  # wrong: takes text, title and style
 '''
 
 
-def stub_tree():
-    return ast.parse(STUB.read_text(encoding="utf-8"))
-
-
-def stub_kind(definition):
-    """'method', 'attribute', or a property's 'read', 'read-write' or 'write' (a getter
-    that returns NoReturn stands for a write-only property)."""
-    if isinstance(definition, ast.AnnAssign):
-        return "attribute"
-    decorators = [ast.unparse(decorator) for decorator in definition.decorator_list]
-    if "property" in decorators:
-        return "write" if ast.unparse(definition.returns) == "NoReturn" else "read"
-    return "setter" if any(name.endswith(".setter") for name in decorators) else "method"
-
-
 def stub_members(body):
+    """Each name's kind ('class', 'attribute', 'method', or a property's 'read', 'read-write' or
+    'write'; a getter that returns NoReturn stands for a write-only property) and each method's
+    parameters as (name, has a default)."""
     members, parameters = {}, {}
     for definition in body:
         if isinstance(definition, ast.AnnAssign):
             members[definition.target.id] = "attribute"
-        elif isinstance(definition, (ast.FunctionDef, ast.ClassDef)):
-            if isinstance(definition, ast.ClassDef):
-                members[definition.name] = "class"
-                continue
-            kind = stub_kind(definition)
-            if kind == "setter":
+        elif isinstance(definition, ast.ClassDef):
+            members[definition.name] = "class"
+        elif isinstance(definition, ast.FunctionDef):
+            decorators = [ast.unparse(decorator) for decorator in definition.decorator_list]
+            if "property" in decorators:
+                members[definition.name] = "write" if ast.unparse(definition.returns) == "NoReturn" else "read"
+            elif any(decorator.endswith(".setter") for decorator in decorators):
                 members[definition.name] = "read-write" if members[definition.name] == "read" else "write"
             else:
-                members[definition.name] = kind
-            if kind == "method":
-                arguments = definition.args
-                names = [argument.arg for argument in arguments.args if argument.arg != "self"]
-                with_default = names[len(names) - len(arguments.defaults):] if arguments.defaults else []
-                parameters[definition.name] = [(name, name in with_default) for name in names]
+                members[definition.name] = "method"
+                names = [argument.arg for argument in definition.args.args if argument.arg != "self"]
+                first_default = len(names) - len(definition.args.defaults)
+                parameters[definition.name] = [(name, i >= first_default) for i, name in enumerate(names)]
     return members, parameters
 
 
@@ -108,33 +95,26 @@ def runtime_kind(member):
     if isinstance(member, property):
         return {(True, False): "read", (True, True): "read-write", (False, True): "write"}[
             (member.fget is not None, member.fset is not None)]
-    if isinstance(member, type):
-        return "class"
-    return "method" if callable(member) else "attribute"
+    return "class" if isinstance(member, type) else "method" if callable(member) else "attribute"
 
 
 def runtime_parameters(function):
     """Parameter names and whether each has a default: from the signature of a Python
     function, else from the signature line pybind11 writes first in the docstring."""
     try:
-        signature = inspect.signature(function)
         return [(name, parameter.default is not parameter.empty)
-                for name, parameter in signature.parameters.items() if name != "self"]
+                for name, parameter in inspect.signature(function).parameters.items() if name != "self"]
     except ValueError:
-        first = function.__doc__.splitlines()[0]
-        inside = re.match(r"^\w+\((.*)\) -> ", first).group(1)
+        inside = re.match(r"^\w+\((.*)\) -> ", function.__doc__.splitlines()[0]).group(1)
         return [(name, bool(default)) for name, default in re.findall(r"(\w+): [\w.]+( = )?", inside)
                 if name != "self"]
 
 
-def runtime_members(namespace, instance_attributes=()):
+def runtime_members(namespace):
     # A slot wrapper is the interpreter's, such as the __init__ of a class that Python
     # code cannot construct.
-    members = {name: runtime_kind(value) for name, value in namespace.items()
-               if (not name.startswith("_") or name in PROTOCOL)
-               and not isinstance(value, types.WrapperDescriptorType)}
-    members.update({name: "attribute" for name in instance_attributes})
-    return members
+    return {name: runtime_kind(value) for name, value in namespace.items()
+            if (not name.startswith("_") or name in PROTOCOL) and not isinstance(value, types.WrapperDescriptorType)}
 
 
 def find_mypy():
@@ -143,18 +123,20 @@ def find_mypy():
     return [shutil.which("mypy")] if shutil.which("mypy") else None
 
 
+def outside_environment(**extra):
+    """This environment less what points at the build tree or preloads the sanitizers."""
+    left_out = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
+    return {**{name: value for name, value in os.environ.items() if name not in left_out}, **extra}
+
+
 def run_mypy(script_text, stub_folder):
     """mypy --strict on a script, with the stubs found through MYPYPATH: its exit code and report."""
     with tempfile.TemporaryDirectory() as folder:
         script = pathlib.Path(folder, "script.py")
         script.write_text(script_text, encoding="utf-8")
-        # mypy reads the stubs, not the module, and needs no sanitizer runtime preloaded.
-        left_out = ("PYTHONPATH", "LD_PRELOAD", "ASAN_OPTIONS", "UBSAN_OPTIONS")
-        env = {name: value for name, value in os.environ.items() if name not in left_out}
-        env["MYPYPATH"] = str(stub_folder)
         done = subprocess.run(find_mypy() + ["--strict", "--no-incremental", "--cache-dir", os.devnull,
-                                             "--no-error-summary", str(script)],
-                              cwd=folder, env=env, capture_output=True, text=True, timeout=300)
+                                             "--no-error-summary", str(script)], cwd=folder, capture_output=True,
+                              env=outside_environment(MYPYPATH=str(stub_folder)), text=True, timeout=300)
         return done.returncode, done.stdout + done.stderr
 
 
@@ -168,27 +150,23 @@ def assert_mypy_judges_use_and_misuse(test, stub_folder):
 
 
 class StubTest(unittest.TestCase):
-    def test_the_stub_declares_exactly_the_module_names(self):
-        members, parameters = stub_members(stub_tree().body)
-        module = runtime_members(vars(vs))
-        module["__version__"] = "attribute"
-        self.assertEqual(members, module)
-        for name, expected in parameters.items():
-            with self.subTest(function=name):
-                self.assertEqual(runtime_parameters(getattr(vs, name)), expected)
-
-    def test_each_class_has_exactly_the_stub_members_properties_and_parameters(self):
-        classes = [definition for definition in stub_tree().body if isinstance(definition, ast.ClassDef)]
-        self.assertEqual(len(classes), len([value for value in vars(vs).values() if isinstance(value, type)]))
-        for definition in classes:
-            cls = getattr(vs, definition.name)
-            instance = vars(cls(0, "", "")) if issubclass(cls, Exception) else ()
-            members, parameters = stub_members(definition.body)
-            with self.subTest(cls=definition.name):
-                self.assertEqual(members, runtime_members(vars(cls), instance))
+    def test_the_stub_declares_exactly_the_module_names_members_property_kinds_and_parameters(self):
+        tree = ast.parse(STUB.read_text(encoding="utf-8"))
+        scopes = [("module", tree.body, {**runtime_members(vars(vs)), "__version__": "attribute"}, vs)]
+        for definition in tree.body:
+            if isinstance(definition, ast.ClassDef):
+                cls = getattr(vs, definition.name)
+                instance = vars(cls(0, "", "")) if issubclass(cls, Exception) else {}
+                scopes.append((definition.name, definition.body,
+                               {**runtime_members(vars(cls)), **{name: "attribute" for name in instance}}, cls))
+        self.assertEqual(len(scopes) - 1, len([value for value in vars(vs).values() if isinstance(value, type)]))
+        for scope, body, runtime, owner in scopes:
+            members, parameters = stub_members(body)
+            with self.subTest(scope=scope):
+                self.assertEqual(members, runtime)
             for name, expected in parameters.items():
-                with self.subTest(cls=definition.name, member=name):
-                    self.assertEqual(runtime_parameters(getattr(cls, name)), expected)
+                with self.subTest(scope=scope, member=name):
+                    self.assertEqual(runtime_parameters(getattr(owner, name)), expected)
 
     @unittest.skipUnless(find_mypy(), "mypy is not installed (Debian package mypy)")
     def test_mypy_accepts_typed_use_and_reports_each_misuse(self):

@@ -223,19 +223,16 @@ def expected_nv_values(xif):
 # --- The checks -------------------------------------------------------------------------
 
 def xif_files():
-    if not os.path.isdir(XIF_FOLDER):
-        return []
-    return sorted(os.path.join(XIF_FOLDER, name) for name in os.listdir(XIF_FOLDER) if name.lower().endswith(".xif"))
+    names = os.listdir(XIF_FOLDER) if os.path.isdir(XIF_FOLDER) else []
+    return sorted(os.path.join(XIF_FOLDER, name) for name in names if name.lower().endswith(".xif"))
 
 
 def write_entry(folder, imported):
     os.makedirs(folder, exist_ok=True)
-    xml = os.path.join(folder, imported.program_id + ".xml")
-    kiv = os.path.join(folder, imported.program_id + ".kiv")
-    with open(xml, "w", encoding="utf-8") as file:
+    xml, kiv = (os.path.join(folder, imported.program_id + ext) for ext in (".xml", ".kiv"))
+    with open(xml, "w", encoding="utf-8") as file, open(kiv, "wb") as config:
         file.write(imported.catalogue_entry)
-    with open(kiv, "wb") as file:
-        file.write(imported.configuration_file)
+        config.write(imported.configuration_file)
     return xml, kiv
 
 
@@ -266,24 +263,18 @@ class RealDeviceTest(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        losses = [(os.path.basename(path), note) for path, imported in cls.imported.items()
-                  for note in imported.notes if note.kind == "loss"]
-        if losses:
-            print("\nWhat the catalogue entries cannot represent, per device:", file=sys.stderr)
-            for name, note in losses:
-                print(f"  {name}: {note.subject}: {note.text}", file=sys.stderr)
+        for path, imported in cls.imported.items():  # what the entries cannot represent, for the reader of the log
+            for note in (n for n in imported.notes if n.kind == "loss"):
+                print(f"{os.path.basename(path)}: {note.subject}: {note.text}", file=sys.stderr)
         cls.tmp.cleanup()
 
     def setUp(self):
         for hook in (vs.set_message_box, vs.set_default_catalog_folder, vs.set_kiv_reader):
+            hook(None)  # the library's own configuration-file reader, and no hooks left by others
             self.addCleanup(hook, None)
-        vs.set_kiv_reader(None)  # the library's own configuration-file reader
         vs.set_default_catalog_folder(os.path.join(self.tmp.name, "no-default-folder"))
         self.boxes = []
         vs.set_message_box(lambda text, title, style: self.boxes.append((title, text)))
-
-    def folder(self, *names):
-        return os.path.join(self.tmp.name, *names)
 
     def test_every_device_is_served_as_its_xif_declares_it(self):
         for path in xif_files():
@@ -294,14 +285,13 @@ class RealDeviceTest(unittest.TestCase):
     def check_device(self, path, xif, imported):
         self.boxes.clear()
         self.assertEqual(imported.program_id, xif.program_id)
-        xml, kiv = write_entry(self.folder(os.path.basename(path)), imported)
+        xml, kiv = write_entry(os.path.join(self.tmp.name, os.path.basename(path)), imported)
         info = vs.CreateProgIDInfo(xif.program_id, os.path.dirname(xml))
         self.assertIsNotNone(info, "the written entry is not found")
         self.assertEqual((info.IsValid, info.XMLFilename), (True, xml))
         node = vs.CreateVirtualC472Node(info)
         membership = Membership(xif)
-        cps = expected_cps(xif, membership)
-        nv_values = expected_nv_values(xif)
+        cps, nv_values = expected_cps(xif, membership), expected_nv_values(xif)
         has_configuration = bool(cps or nv_values)
         self.assertEqual((imported.functional_blocks, imported.network_variables, imported.configuration_properties),
                          (len(functional_blocks(xif.node_selfdoc)), len(nv_elements(xif)), len(cps)), "counts")
@@ -336,8 +326,7 @@ class RealDeviceTest(unittest.TestCase):
         self.assertEqual(sorted(nvs), sorted(elements), "NV indexes")
         for index, (declared, element) in elements.items():
             name = declared.name if declared.count == 0 else f"{declared.name}[{element}]"
-            nv = nvs[index]
-            self.assertEqual((nv.Name, nv.Length, nv.NVType, nv.IsConfigurationVariable),
+            self.assertEqual((nvs[index].Name, nvs[index].Length, nvs[index].NVType, nvs[index].IsConfigurationVariable),
                              (name, declared.size, declared.snvt, declared.config), f"NV {index}")
         where = object_of([(lm.Index, lm.NetworkVariables) for lm in objects], lambda nv: nv.Index)
         self.assertEqual({i: where.get(i) for i in elements}, {i: membership.of_nv(i) for i in elements},
@@ -358,10 +347,10 @@ class RealDeviceTest(unittest.TestCase):
 
     @unittest.skipUnless(os.environ.get("VEMO"), "VEMO does not name the vemo program")
     def test_vemo_check_finds_nothing_in_imported_folders(self):
-        shared = self.folder("all-devices")
+        shared = os.path.join(self.tmp.name, "all-devices")
         seen = set()
         for path, imported in self.imported.items():
-            folder = self.folder("check", os.path.basename(path))
+            folder = os.path.join(self.tmp.name, "check", os.path.basename(path))
             write_entry(folder, imported)
             with self.subTest(os.path.basename(path)):
                 self.assert_check_is_clean(folder)
