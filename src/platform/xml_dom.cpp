@@ -274,8 +274,11 @@ bool XmlDocument::load(const std::string& path) {
 
   // Internal entities are expanded (NOENT); nothing is fetched from the network; no
   // external DTD is loaded. Without XML_PARSE_HUGE libxml2 keeps its limits on depth
-  // and entity amplification, which is what turns bombs into parse errors.
-  const int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+  // and entity amplification, which is what turns bombs into parse errors. The tree is
+  // only ever read, so small text nodes may be stored compactly (COMPACT), which makes
+  // both the load and the freeing of a large entry cheaper.
+  const int options =
+      XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
   // libxml2 reads the file in small pieces as it parses.
   GuardedFile file{fd, {}};
   const QuietGenericErrors quiet;
