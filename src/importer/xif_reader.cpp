@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 #include "vemosupport/importer.h"
 
 namespace vemo::importer {
@@ -51,13 +52,6 @@ std::string_view Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // The blank-separated words of a line; at most `limit` + 1 of them, enough for a caller
@@ -128,8 +122,8 @@ std::size_t AppendValueBytes(std::string_view text, std::vector<std::uint8_t>& v
     if (text[i] == '\\') {
       do {
         if (i + 4 > text.size() || (text[i + 1] != 'x' && text[i + 1] != 'X')) return i;
-        const int high = HexDigit(text[i + 2]);
-        const int low = HexDigit(text[i + 3]);
+        const int high = HexDigitValue(text[i + 2]);
+        const int low = HexDigitValue(text[i + 3]);
         if (high < 0 || low < 0) return i;
         values.push_back(static_cast<std::uint8_t>(high * 16 + low));
         i += 4;
@@ -145,10 +139,10 @@ std::size_t AppendValueBytes(std::string_view text, std::vector<std::uint8_t>& v
       return i;
     }
     std::size_t end = digits;
-    while (end < text.size() && HexDigit(text[end]) >= 0) ++end;
+    while (end < text.size() && HexDigitValue(text[end]) >= 0) ++end;
     if (end == digits || (end - digits) % 2 != 0 || (end < text.size() && !IsValueSeparator(text[end]))) return i;
     for (std::size_t d = digits; d < end; d += 2) {
-      values.push_back(static_cast<std::uint8_t>(HexDigit(text[d]) * 16 + HexDigit(text[d + 1])));
+      values.push_back(static_cast<std::uint8_t>(HexDigitValue(text[d]) * 16 + HexDigitValue(text[d + 1])));
     }
     i = end;
   }
@@ -162,7 +156,7 @@ std::string ProgramId(std::string_view line) {
   std::string id;
   for (std::size_t i = 0; text.size() == 23 && i < 8; ++i) {
     const char high = text[3 * i], low = text[3 * i + 1];
-    if (HexDigit(high) < 0 || HexDigit(low) < 0 || (i < 7 && text[3 * i + 2] != ':')) return {};
+    if (HexDigitValue(high) < 0 || HexDigitValue(low) < 0 || (i < 7 && text[3 * i + 2] != ':')) return {};
     id += static_cast<char>(high >= 'a' ? high - 'a' + 'A' : high);
     id += static_cast<char>(low >= 'a' ? low - 'a' + 'A' : low);
   }
@@ -461,9 +455,9 @@ class XifParser {
     std::optional<std::uint8_t> flags;
     if (scopeFlags.size() == 2) {
       flags = static_cast<std::uint8_t>(scopeFlags[1]);
-    } else if (scopeFlags.size() == 5 && scopeFlags.substr(1, 2) == "\\x" && HexDigit(scopeFlags[3]) >= 0 &&
-               HexDigit(scopeFlags[4]) >= 0) {
-      flags = static_cast<std::uint8_t>(HexDigit(scopeFlags[3]) * 16 + HexDigit(scopeFlags[4]));
+    } else if (scopeFlags.size() == 5 && scopeFlags.substr(1, 2) == "\\x" && HexDigitValue(scopeFlags[3]) >= 0 &&
+               HexDigitValue(scopeFlags[4]) >= 0) {
+      flags = static_cast<std::uint8_t>(HexDigitValue(scopeFlags[3]) * 16 + HexDigitValue(scopeFlags[4]));
     }
     if (!header || !typeIndex || !size || !dim || !selectWellFormed || !flags || scopeFlags[0] < '0' ||
         scopeFlags[0] > '9') {

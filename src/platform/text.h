@@ -18,6 +18,14 @@ std::vector<std::string> SplitText(const std::string& text, char separator);
 // Upper-cases ASCII letters.
 std::string UpperCase(std::string text);
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+constexpr int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 // The code points of UTF-8 text; a byte that does not start a valid sequence stands
 // for itself.
 std::vector<std::uint32_t> CodePoints(const std::string& text);

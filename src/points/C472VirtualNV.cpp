@@ -19,12 +19,7 @@ constexpr const char* kValueSource = "C472VirtualNV::I709NetworkVariable_Value";
 // A hexadecimal pair read as far as it consists of hexadecimal digits: "0F" is 15,
 // "Fx" is 15, "xF" is 0.
 std::uint8_t HexPair(std::uint32_t first, std::uint32_t second) {
-  auto digit = [](std::uint32_t c) -> int {
-    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
-    return -1;
-  };
+  auto digit = [](std::uint32_t c) { return c < 0x80 ? HexDigitValue(static_cast<char>(c)) : -1; };
   const int high = digit(first);
   if (high < 0) return 0;
   const int low = digit(second);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace vemo::services {
 
@@ -23,13 +24,6 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Appends the bytes of a data line; false when the line is not whole hexadecimal bytes.
 bool AppendHexBytes(std::string_view line, std::vector<std::uint8_t>& data) {
   std::size_t i = 0;
@@ -39,8 +33,8 @@ bool AppendHexBytes(std::string_view line, std::vector<std::uint8_t>& data) {
       continue;
     }
     if (i + 1 >= line.size()) return false;
-    const int high = HexDigit(line[i]);
-    const int low = HexDigit(line[i + 1]);
+    const int high = HexDigitValue(line[i]);
+    const int low = HexDigitValue(line[i + 1]);
     if (high < 0 || low < 0) return false;
     data.push_back(static_cast<std::uint8_t>(high * 16 + low));
     i += 2;
