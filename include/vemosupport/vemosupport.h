@@ -25,6 +25,7 @@
 #include "vemosupport/catalogue.h"
 #include "vemosupport/entry_points.h"
 #include "vemosupport/enumerator.h"
+#include "vemosupport/file_output.h"
 #include "vemosupport/host.h"
 #include "vemosupport/object.h"
 #include "vemosupport/variant.h"

@@ -5,7 +5,7 @@ import shutil
 import tempfile
 import unittest
 
-from vemo_cli import CATALOG, DEMO, KIV, MISSING, kiv_bytes, vemo, vemo_json, write
+from vemo_cli import CATALOG, DEMO, KIV, MISSING, kiv_bytes, vemo, vemo_json, vemo_limited, write
 
 
 def catalogue_file(path, *devices, head=""):
@@ -134,7 +134,7 @@ class WriteConfigTest(unittest.TestCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         return node
 
-    def test_the_sample_configuration_file_round_trips_and_is_replaced_only_with_force(self):
+    def test_the_sample_configuration_file_round_trips_and_is_replaced_only_with_force_and_whole(self):
         original = self.node("--config", KIV, "--write-config", self.out)
         # The same bytes in the same order; the spare byte at the end is left out.
         self.assertEqual(kiv_bytes(self.out), kiv_bytes(KIV)[:-1])
@@ -144,6 +144,10 @@ class WriteConfigTest(unittest.TestCase):
         result = vemo("node", DEMO, "--catalog", CATALOG, "--config", KIV, "--write-config", self.out)
         self.assertEqual((result.returncode, result.stdout), (2, ""))
         self.assertIn(self.out, result.stderr)
+        # A --force that runs out of room leaves the old file whole.
+        full = vemo_limited(64, "node", DEMO, "--catalog", CATALOG, "--config", KIV, "--write-config", self.out, "--force")
+        self.assertEqual(full.returncode, 1)
+        self.assertIn(self.out, full.stderr)
         with open(self.out) as file:
             self.assertEqual(file.read(), "keep me\n")
         self.node("--config", KIV, "--write-config", self.out, "--force")

@@ -4,7 +4,7 @@ import shutil
 import tempfile
 import unittest
 
-from vemo_cli import DEMO, KIV, PROJECT, kiv_bytes, vemo, vemo_json, write
+from vemo_cli import DEMO, KIV, PROJECT, kiv_bytes, vemo, vemo_json, vemo_limited, write
 
 ZC410 = os.path.join(PROJECT, "docs", "examples", "ZC410.xif")  # the demo device's interface
 
@@ -40,6 +40,29 @@ class ImportXifTest(unittest.TestCase):
         self.assertEqual(vemo("import-xif", ZC410, "--to", self.to, "--force").returncode, 0)
         with open(entry) as file:
             self.assertIn(f'ProgramID="P{DEMO}"', file.read())
+
+    def test_forced_files_are_replaced_whole_and_together_never_written_through_a_link(self):
+        self.assertEqual(vemo("import-xif", ZC410, "--to", self.to).returncode, 0)
+        entry, kiv = (os.path.join(self.to, DEMO + suffix) for suffix in (".xml", ".kiv"))
+        sizes = os.path.getsize(kiv), os.path.getsize(entry)
+        self.assertLess(sizes[0] + 64, sizes[1])
+        outside = write(os.path.join(self.folder, "outside.xml"), "not in --to")
+        os.remove(entry)
+        os.symlink(outside, entry)
+        self.assertEqual(vemo("import-xif", ZC410, "--to", self.to, "--force").returncode, 0)
+        self.assertFalse(os.path.islink(entry))
+        with open(outside) as file:
+            self.assertEqual(file.read(), "not in --to")
+        # Room for the configuration file, not for the entry: neither file changes.
+        write(entry, "old entry")
+        write(kiv, "old kiv")
+        failed = vemo_limited(sizes[0] + 32, "import-xif", ZC410, "--to", self.to, "--force")
+        self.assertEqual(failed.returncode, 1)
+        self.assertIn(f'cannot write "{entry}"', failed.stderr)
+        self.assertEqual(sorted(os.listdir(self.to)), [DEMO + ".kiv", DEMO + ".xml"])  # no temporary left
+        for path, old in ((entry, "old entry"), (kiv, "old kiv")):
+            with open(path) as file:
+                self.assertEqual(file.read(), old)
 
     def test_a_broken_file_is_reported_and_the_others_still_imported(self):
         broken = write(os.path.join(self.folder, "broken.xif"),

@@ -1,6 +1,8 @@
 """Running the vemo command under test: VEMO names the program, VEMO_CATALOG the sample catalogue."""
 import json
 import os
+import resource
+import signal
 import subprocess
 
 VEMO = os.environ["VEMO"]
@@ -13,6 +15,14 @@ MISSING = "FFFFFFFFFFFFFFFF"
 
 def vemo(*args, env=None, cwd=None):
     return subprocess.run([VEMO, *args], capture_output=True, text=True, timeout=60, env=env, cwd=cwd)
+
+
+def vemo_limited(file_size, *args):
+    """vemo able to write files of at most `file_size` bytes, as on a nearly full disk."""
+    def limit():
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # a write past the limit fails instead
+        resource.setrlimit(resource.RLIMIT_FSIZE, (file_size, file_size))
+    return subprocess.run([VEMO, *args], capture_output=True, text=True, timeout=60, preexec_fn=limit)
 
 
 def vemo_json(*args, env=None, cwd=None):

@@ -1,15 +1,11 @@
 #include "config_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
 #include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/file_output.h"
 #include "vemosupport/version.h"
 #include "errors.h"
 #include "points.h"
@@ -80,25 +76,17 @@ std::string ConfigFileText(I709Node& node) {
   return text;
 }
 
-void WriteNewFile(const std::string& path, const std::string& text, bool force) {
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (force ? O_TRUNC : O_EXCL);
-  const int fd = ::open(path.c_str(), flags, 0666);
-  if (fd < 0 && errno == EEXIST) throw UsageError("\"" + Printable(path) + "\" exists; --force replaces it");
-  const auto failure = [&path] {
-    return std::runtime_error("cannot write \"" + Printable(path) + "\": " + std::strerror(errno));
-  };
-  if (fd < 0) throw failure();
-  for (std::size_t done = 0; done < text.size();) {
-    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote < 0) {
-      const auto error = failure();
-      ::close(fd);
-      throw error;
+void WriteNewFiles(const std::vector<FileOutput>& files, bool force) {
+  try {
+    WriteFilesAtomically(files, force);
+  } catch (const FileOutputError& error) {
+    if (error.code() == std::errc::file_exists) {
+      throw UsageError("\"" + Printable(error.path()) + "\" exists; --force replaces it");
     }
-    done += static_cast<std::size_t>(wrote);
+    throw;
   }
-  if (::close(fd) != 0) throw failure();
 }
+
+void WriteNewFile(const std::string& path, const std::string& text, bool force) { WriteNewFiles({{path, text}}, force); }
 
 }  // namespace vemo::cli

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "vemosupport/I709Node.h"
+#include "vemosupport/file_output.h"
 
 namespace vemo::cli {
 
@@ -13,8 +15,11 @@ namespace vemo::cli {
 // device gives every data point the value it has here.
 std::string ConfigFileText(I709Node& node);
 
-// Writes `text` to a new file at `path`; an existing file is a UsageError unless `force`.
-// Any other failure throws std::runtime_error naming the path.
+// Writes `text` as the file `path`, whole or not at all (see vemosupport/file_output.h);
+// an existing file is a UsageError unless `force`. Any other failure throws
+// vemo::FileOutputError, a std::runtime_error naming the path.
 void WriteNewFile(const std::string& path, const std::string& text, bool force);
+// The same for files that belong together: all are written, or none is changed.
+void WriteNewFiles(const std::vector<FileOutput>& files, bool force);
 
 }  // namespace vemo::cli

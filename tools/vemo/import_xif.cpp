@@ -27,11 +27,6 @@ std::string Plural(std::size_t count, const std::string& one, const std::string&
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-bool Exists(const std::string& path) {
-  struct stat status {};
-  return ::lstat(path.c_str(), &status) == 0;
-}
-
 // An output folder that is not there yet is made (one level); anything else in its
 // place is a usage error.
 void PrepareFolder(const std::string& folder) {
@@ -108,12 +103,11 @@ int ImportXifCommand(const std::vector<std::string>& files, const std::string& f
       if (!fresh)
         throw std::runtime_error("program ID " + entry.device.programId + " was already imported from \"" +
                                  Printable(earlier->second) + "\" in this run");
-      // Both files or neither: check before writing either.
-      for (const std::string* path : {&entry.catalogueFile, &entry.configurationFile})
-        if (!force && Exists(*path))
-          throw std::runtime_error("\"" + Printable(*path) + "\" exists; --force replaces it");
-      WriteNewFile(entry.catalogueFile, entry.device.catalogueEntry, force);
-      WriteNewFile(entry.configurationFile, entry.device.configurationFile, force);
+      // Both files or neither. The entry goes last: until it is in place, a lookup does
+      // not see the device, so a crash between the two leaves no entry without its file.
+      WriteNewFiles({{entry.configurationFile, entry.device.configurationFile},
+                     {entry.catalogueFile, entry.device.catalogueEntry}},
+                    force);
       if (!json) PrintDevice(out, entry);
       written.push_back(std::move(entry));
     } catch (const DeviceInterfaceError& error) {
