@@ -50,8 +50,9 @@ VEMO_EXPORT std::int32_t DllGetClassObject(const char* clsid, void** classObject
 // kOk exactly when no object of the library is alive, else kFalse.
 VEMO_EXPORT std::int32_t DllCanUnloadNow() noexcept;
 // Write and remove the registration record of the public classes: kOk, or
-// kRegisterFailed when the record cannot be read as one or cannot be written (it is
-// then left as it was), or kUnexpected for any other failure.
+// kRegisterFailed when the record cannot be read as one, cannot be written or would grow
+// past the 16 MiB that CreateObject reads (it is then left as it was), or kUnexpected
+// for any other failure. The record is replaced whole, never written in place.
 VEMO_EXPORT std::int32_t DllRegisterServer() noexcept;
 VEMO_EXPORT std::int32_t DllUnregisterServer() noexcept;
 }

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/atomic_file.h"
 #include "platform/file_system.h"
 #include "platform/hook.h"
 #include "vemosupport/host.h"
@@ -70,31 +71,14 @@ std::optional<Json> ReadRecord(const std::string& path) {
   return record;
 }
 
-// Writes `text` whole to a descriptor.
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t written = ::write(fd, text.data(), text.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
-
-// Writes a new file of a unique name, created exclusively beside the record (so no
-// planted file or link is ever followed), flushes it to disk and renames it over the
-// record: a reader sees the old record or the new one, never half of one.
+// Writes the record whole (see platform/atomic_file.h): a reader sees the old record or
+// the new one, never half of one. A record larger than ReadRecord reads back is refused,
+// for nothing could read or repair it after.
 bool WriteRecord(const std::string& path, const Json& record) {
-  std::string temporary = path + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) return false;
-  const bool written = WriteAll(fd, record.dump() + "\n") && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    ::unlink(temporary.c_str());
-    return false;
-  }
-  return true;
+  const std::string text = record.dump() + "\n";
+  if (static_cast<std::int64_t>(text.size()) > kMaxRecordBytes) return false;
+  const platform::FileToWrite file{path, text, 0600};
+  return !platform::WriteFilesWhole({&file, 1}, /*replace=*/true);
 }
 
 // An advisory lock on "<record>.lock", held from reading the record to renaming the new

@@ -23,7 +23,8 @@ const std::vector<PublicClass>& PublicClasses();
 
 // Adds (or replaces) this library's classes in the record, keeping other entries; the
 // record names `libraryPath` as the library that serves them. False when the record
-// cannot be read as one or cannot be written; it is then left as it was.
+// cannot be read as one, cannot be written, or would grow past the 16 MiB that a read of
+// it accepts; it is then left as it was.
 bool RegisterClasses(const std::string& libraryPath);
 // Removes this library's classes from the record, keeping other entries.
 bool UnregisterClasses();

@@ -90,7 +90,7 @@ TEST_F(EntryPointsTest, UnregistrationRemovesOnlyThisLibrarysEntries) {
   EXPECT_NE(ReadAll(record_).find("someone else"), std::string::npos);
 }
 
-TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwritten) {
+TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwrittenNorARecordWrittenPastWhatIsRead) {
   for (const std::string& broken : {std::string("{not json"), std::string("[1, 2]"), std::string(R"({"classes": 7})"),
                                     std::string(R"({"typeLibraries": []})")}) {
     const std::string path = dir_.Write("config/registry.json", broken);
@@ -102,6 +102,12 @@ TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwritten) {
   // A field of the wrong type is no registration.
   dir_.Write("config/registry.json", R"({"classes": {"VemoSupport.cFactory": {"clsid": 1, "library": [], "creatable": "yes"}}})");
   test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429);
+  // A record just inside the 16 MiB a read accepts would grow past it: refused, kept as it was.
+  const std::string full = R"({"filler": ")" + std::string(16 * 1024 * 1024 - 1024, 'x') + "\"}";
+  const std::string path = dir_.Write("config/registry.json", full);
+  EXPECT_EQ(DllRegisterServer(), status::kRegisterFailed);
+  EXPECT_TRUE(ReadAll(path) == full) << "the record is unchanged";
+  EXPECT_EQ(DllUnregisterServer(), status::kOk) << "the record is still read";
 }
 
 TEST(EntryPoints, ClassObjectServesTheFactoryOnlyAndCountsAsALiveObject) {
