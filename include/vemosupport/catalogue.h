@@ -52,8 +52,9 @@ struct CatalogueCheck {
 // Checks every catalogue file of `folder` as a lookup and a population would read it:
 // each entry's record is made and a node populated from it, and what that reports,
 // discards or files nowhere becomes a problem, as do sizes that contradict a standard
-// type and definitions that no lookup ever returns. The kinds are listed in
-// docs/json.md. Shows no message box (the boxes population would show on this thread
+// type and definitions that no lookup ever returns; an entry whose record or node raises
+// an error is one problem ("entry-error") and the other entries are still checked. The
+// kinds are listed in docs/json.md. Shows no message box (the boxes population would show on this thread
 // are collected instead). Error 76 when the folder cannot be listed.
 VEMO_EXPORT CatalogueCheck CheckCatalogue(const std::string& folder);
 

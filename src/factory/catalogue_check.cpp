@@ -39,6 +39,7 @@ constexpr const char* kUnfiledPoint = "unfiled-point";
 constexpr const char* kDuplicateNvIndex = "duplicate-nv-index";
 constexpr const char* kDuplicateCpKey = "duplicate-cp-key";
 constexpr const char* kPopulationError = "population-error";
+constexpr const char* kEntryError = "entry-error";
 
 // The values a valid record reads exactly once each.
 constexpr const char* kRecognisedAttributes[] = {"ProgramID",     "ImgBlockSize", "IsHostBased",    "IsHybridBased",
@@ -90,6 +91,7 @@ struct Entry {
   std::optional<std::string> programIdAttribute;
   std::shared_ptr<cProgIDInfo> record;  // none without "DevInfo"
   std::vector<CatalogueProblem> problems;
+  bool failed = false;  // reading or checking it raised an error: not checked further
 };
 
 // Where a point sits, for a description: "CP #4 (key 104)", "NV 12 nviZoneSetpt".
@@ -169,8 +171,10 @@ class CatalogueChecker {
     CheckProgramIds();
     CheckDeviceCodes();
     for (Entry& entry : entries_) {
-      CheckRecord(entry);
-      CheckPoints(entry);
+      Guarded(entry, [&] {
+        CheckRecord(entry);
+        CheckPoints(entry);
+      });
     }
     return Result();
   }
@@ -183,10 +187,28 @@ class CatalogueChecker {
     entry.device = files_[file].devices[position];
     entry.programIdAttribute = entry.device.getAttribute("ProgramID");
     if (entry.device.selectSingleNode("DevInfo")) {
-      entry.record = std::make_shared<cProgIDInfo>();
-      entry.record->LoadDeviceEntry(entry.device, files_[file].path);
+      Guarded(entry, [&] {
+        auto record = std::make_shared<cProgIDInfo>();
+        record->LoadDeviceEntry(entry.device, files_[file].path);
+        entry.record = std::move(record);
+      });
     }
     return entry;
+  }
+
+  // Runs one step of an entry's check. An entry whose record or node raises an error is
+  // one problem of its file, and the other entries are still checked.
+  template <class Step>
+  void Guarded(Entry& entry, Step step) {
+    if (entry.failed) return;
+    try {
+      step();
+    } catch (const AutomationError& error) {
+      entry.failed = true;
+      AddProblem(entry, kEntryError,
+                 "Checking the entry raises error " + std::to_string(error.number()) + " (" + error.description() +
+                     "): a host using this entry meets the same error. Its remaining checks are not made.");
+    }
   }
 
   // The file's name inside the folder, and the entry's place when the file has several.

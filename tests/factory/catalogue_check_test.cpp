@@ -179,5 +179,21 @@ TEST_F(CatalogueCheckTest, ANodeWithoutAnyLonMarkObjectFilesNoPointAndSaysWhy) {
   EXPECT_TRUE(Mentions(check.problems[0], {"no LonMark objects at all"}));
 }
 
+TEST_F(CatalogueCheckTest, AnEntryThatRaisesAnErrorIsOneProblemAndEveryOtherEntryAndFileIsStillChecked) {
+  // 32,768 objects and the device object: the node's object count overflows 16 bits.
+  std::string overflowing = Entry("000000000000000C", "AB0C");
+  std::string objects = "0";
+  for (int i = 1; i < 32768; ++i) objects += ",0";
+  overflowing.replace(overflowing.find("0,8020;d"), 8, objects + ";d");
+  dir_.Write("a.xml", Catalogue(overflowing + Entry("000000000000000D", "AB0D", "<NVIs>" + Nv("I1", 3, 105, "@0|1") +
+                                                                                     "</NVIs>")));
+  dir_.Write("b.xml", "<C5Devices>\n<C5Device>\n</C5Devices>\n");
+
+  const CatalogueCheck check = Check();
+  ASSERT_EQ(Kinds(check), (std::vector<std::string>{"a.xml entry-error", "a.xml nv-size", "b.xml unreadable-file"}));
+  EXPECT_EQ(check.problems[0].programId, "000000000000000C");
+  EXPECT_TRUE(Mentions(check.problems[0], {"error 6 (Overflow)"}));
+}
+
 }  // namespace
 }  // namespace vemo
