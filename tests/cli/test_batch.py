@@ -114,6 +114,17 @@ class FromFileTest(unittest.TestCase):
         result, records = self.run_from(b"# nothing yet\n\n")
         self.assertEqual((result.returncode, records, result.stderr), (0, [], ""))
 
+    def test_an_overlong_line_is_one_bad_query_and_input_without_line_ends_ends(self):
+        result, records = self.run_from(b"ZC41\n" + b"A" * 100_000 + b"\r\nDA22\n")
+        self.assertEqual([r["kind"] for r in records], ["deviceInfo", "error", "deviceInfo"])
+        self.assertEqual((records[1]["error"]["number"], result.returncode), (6, 1))
+        self.assertIn("line 2 ", records[1]["error"]["description"])
+        endless = subprocess.run([VEMO, "info", "--from", "/dev/zero", "--catalog", CATALOG, "--json"],
+                                 capture_output=True, text=True, timeout=30)
+        self.assertEqual([r["kind"] for r in json_lines(endless)], ["error"])
+        self.assertEqual(endless.returncode, 1)
+        self.assertIn("/dev/zero", endless.stderr)
+
     def test_a_from_that_cannot_be_read_is_a_usage_error_before_any_answer(self):
         with tempfile.TemporaryDirectory() as folder:
             for path in (folder, os.path.join(folder, "missing.txt")):

@@ -31,6 +31,20 @@ class Tally {
   bool notFound_ = false;
 };
 
+// Lines of --from are read with a bound: an ID is 4 or 16 characters, so a longer line
+// is answered as an error and skipped to its end, and input that runs on without a line
+// end (/dev/zero) is not read past kMaxSkippedBytes, so memory and time stay bounded.
+constexpr std::streamsize kMaxLineBytes = 4096;
+constexpr std::streamsize kMaxSkippedBytes = 1 << 20;
+constexpr std::size_t kShownBytes = 32;  // of an overlong line, in its answer
+
+// One line of --from that asks something.
+struct Query {
+  std::string id;         // the line; for an overlong one, its first kShownBytes and "..."
+  std::size_t line = 0;   // 1-based
+  bool overlong = false;  // longer than kMaxLineBytes: no ID
+};
+
 // The IDs of --from, one a line: a line that is blank or whose first non-blank
 // character is "#" asks nothing; a line's "\r" before its "\n" is dropped; every other
 // line goes to the lookup as it stands (the lookup ignores spaces around an ID).
@@ -48,24 +62,50 @@ class IdFile {
     in_ = &file_;
   }
 
-  // The next ID into `id`; false at the end of the file.
-  bool Next(std::string& id) {
-    std::string line;
-    while (std::getline(*in_, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+  // The next query into `query`; false at the end of the file, or where reading stopped.
+  bool Next(Query& query) {
+    while (!stopped_) {
+      in_->getline(buffer_, sizeof buffer_);
+      const std::streamsize extracted = in_->gcount();
+      if (extracted == 0) break;  // the end, or nothing more to read
+      ++lines_;
+      // Failing with characters read: the buffer is full and the line goes on. Else the
+      // line end was read too, unless the input ended first.
+      const bool overlong = in_->fail();
+      std::string line(buffer_, static_cast<std::size_t>(overlong || in_->eof() ? extracted : extracted - 1));
+      if (overlong) Skip();
+      if (!line.empty() && line.back() == '\r' && !overlong) line.pop_back();
       const std::size_t first = line.find_first_not_of(" \t\v\f");
       if (first == std::string::npos || line[first] == '#') continue;
-      id = std::move(line);
+      if (overlong) line = line.substr(0, kShownBytes) + "...";
+      query = {std::move(line), lines_, overlong};
       return true;
     }
     if (in_->bad()) throw std::runtime_error("cannot read --from \"" + Printable(name_) + "\"");
     return false;
   }
 
+  // Said after the answers when reading stopped early; empty otherwise.
+  std::string StopReason() const {
+    if (!stopped_) return {};
+    return "line " + std::to_string(lines_) + " of --from \"" + Printable(name_) + "\" runs past " +
+           std::to_string(kMaxSkippedBytes) + " bytes without a line end: the rest is not read";
+  }
+
  private:
+  // Passes the rest of an overlong line without keeping it.
+  void Skip() {
+    in_->clear(in_->rdstate() & ~std::ios::failbit);
+    in_->ignore(kMaxSkippedBytes, '\n');
+    stopped_ = in_->gcount() == kMaxSkippedBytes && !in_->eof();
+  }
+
   std::string name_;
   std::ifstream file_;
   std::istream* in_ = nullptr;
+  char buffer_[kMaxLineBytes + 1];
+  std::size_t lines_ = 0;
+  bool stopped_ = false;
 };
 
 // A batch document: the single answer's document with the ID it answers after "kind".
@@ -138,8 +178,24 @@ int RunBatch(const Options& options, std::ostream& out, LookUp lookUp, Read read
     tally.Add(outcome);
   };
   for (const std::string& id : options.ids) answer(id);
-  std::string id;
-  while (file && file->Next(id)) answer(id);
+  Query query;
+  while (file && file->Next(query)) {
+    if (!query.overlong) {
+      answer(query.id);
+      continue;
+    }
+    WriteError(options, query.id,
+               AutomationError(err::kOverflow, "--from",
+                               "line " + std::to_string(query.line) + " is longer than " +
+                                   std::to_string(kMaxLineBytes) + " bytes, so it holds no ID; it is skipped"),
+               out);
+    out.flush();
+    tally.Add(Outcome::kError);
+  }
+  if (file && !file->StopReason().empty()) {
+    std::cerr << "vemo: " << file->StopReason() << "\n";
+    tally.Add(Outcome::kError);
+  }
   return tally.ExitCode();
 }
 
