@@ -14,7 +14,6 @@ namespace vemo::services {
 
 namespace {
 
-constexpr std::int64_t kMaxFileBytes = 16u * 1024 * 1024;
 constexpr std::string_view kHeader = "vemo-kiv 1";
 constexpr std::string_view kProgramIdKeyword = "program-id ";
 

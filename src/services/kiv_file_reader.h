@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "vemosupport/host.h"
 
 namespace vemo::services {
@@ -21,6 +23,9 @@ namespace vemo::services {
 // unchanged and answers false.
 class KivFileReader : public IKivReader {
  public:
+  // Larger files are refused; the importer writes none larger.
+  static constexpr std::int64_t kMaxFileBytes = 16 * 1024 * 1024;
+
   bool ReadKiv(const std::string& path, const std::string& programId, std::span<std::uint8_t> block) override;
 };
 
