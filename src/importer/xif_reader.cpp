@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "importer/entry_limits.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "vemosupport/importer.h"
@@ -42,6 +43,14 @@ constexpr std::string_view kFieldForm =
 constexpr std::string_view kFileForm = "expected \"FILE template|value|readOnly <number> <number>\"";
 constexpr std::string_view kRecordForm =
     "expected a template record \"<header 0 to 2>,<select>,<scope digit><flags>,<index>,<size>[,<dim>[,<range>]];\"";
+// What the catalogue entry can carry: its sizes and type indexes are 16-bit numbers.
+constexpr std::string_view kNvSizeLimit =
+    "expected an NV of at most 32767 bytes, the largest whose Size a catalogue entry can hold (a 16-bit number)";
+constexpr std::string_view kCpSizeLimit =
+    "expected a CP of at most 32767 bytes, the largest whose Size a catalogue entry can hold (a 16-bit number)";
+constexpr std::string_view kTypeLimit =
+    "expected a type index of at most 32767, the highest a catalogue entry can hold (a 16-bit number)";
+static_assert(kMaxPointNumber == 32767);
 constexpr std::string_view kValueForm = "expected value bytes written as 0x0B B8, 0x000B,0x00B8 or \\x0B \\xB8";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -351,6 +360,7 @@ class XifParser {
     const std::optional<long long> snvt = type.size() == 3 ? NumberUpTo(type[0], 0, kMaxNumber) : std::nullopt;
     const std::optional<long long> fieldCount = type.size() == 3 ? NumberUpTo(type[2], 0, kMaxNumber) : std::nullopt;
     if (!snvt || !fieldCount || type[1] != "*") Fail(kNvTypeForm, typeLine);
+    if (*snvt > kMaxPointNumber) Fail(kTypeLimit, typeLine);
     nv.snvtIndex = static_cast<int>(*snvt);
     nv.size = ReadFields(*fieldCount);
     device_.nvs.push_back(std::move(nv));
@@ -390,7 +400,7 @@ class XifParser {
       } else {
         Fail(kFieldForm, line);
       }
-      if (size > kMaxNumber) Fail("expected an NV of at most 65535 bytes", line);
+      if (size > kMaxPointNumber) Fail(kNvSizeLimit, line);
     }
     return static_cast<int>(size);
   }
@@ -463,6 +473,8 @@ class XifParser {
         scopeFlags[0] > '9') {
       Fail(kRecordForm, line);
     }
+    if (*size > kMaxPointNumber) Fail(kCpSizeLimit, line);
+    if (*typeIndex > kMaxPointNumber) Fail(kTypeLimit, line);
     cp.header = static_cast<int>(*header);
     cp.select = fields[1];
     cp.scope = scopeFlags[0] - '0';

@@ -213,7 +213,7 @@ TEST(XifReader, MalformedInputNamesTheFileTheLineAndWhatWasExpected) {
       {"0 * 3\n", "0 * 4\n", "\nVAR nciSetpoints", "expected a field line"},
       {"0 0 0 0 4", "5 0 0 0 4", "5 0 0 0 4", "expected a field line"},
       {"3 4 4 0 0", "3 6 4 0 0", "3 6 4 0 0", "bit field inside one byte"},
-      {"0 * 1\n4 0 4 0 0", "0 * 2\n4 0 65535 0 0\n4 0 1 0 0", "4 0 1 0 0", "at most 65535 bytes"},
+      {"0 * 1\n4 0 4 0 0", "0 * 2\n4 0 32767 0 0\n4 0 1 0 0", "4 0 1 0 0", "at most 32767 bytes"},
       {"\nVAR nciSetpoints", "\nNVINIT 2\nVAR nciSetpoints", "NVINIT", "expected a TAG, VAR, FILE or NVVAL statement"},
       {"\nVAR nciSetpoints", "\n\x01\x02\xFF\x7F\nVAR nciSetpoints", "\x01\x02", "expected a TAG, VAR"},
       {"FILE template 0 2", "FILE templates 0 2", "FILE templates", "expected \"FILE template|value|readOnly"},
