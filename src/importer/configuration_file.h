@@ -16,9 +16,11 @@ struct ConfigurationFile {
 };
 
 // The block holds the CP values in ascending CP Index (the order of `points.cps`), then
-// the configuration NVs' values in ascending NV index, then one spare byte. A device
+// the configuration NVs' values in ascending NV index, then one spare byte. Each value
+// is a line with a comment naming its point; a device whose comments would take the file
+// past kMaxConfigurationFileBytes gets its bytes in plain lines instead. A device
 // without configuration values gets a file with no data.
-ConfigurationFile WriteConfigurationFile(const std::string& programId, const DevicePoints& points,
+ConfigurationFile WriteConfigurationFile(const XifDevice& device, const DevicePoints& points,
                                          const std::string& sourceName);
 
 }  // namespace vemo::importer

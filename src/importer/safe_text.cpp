@@ -41,6 +41,20 @@ bool AllowedInXml(std::uint32_t c) {
   return c != 0xFFFE && c != 0xFFFF;
 }
 
+// What AppendXmlText writes for `c`; empty when it writes `c` itself.
+std::string_view Escaped(char c) {
+  switch (c) {
+    case '&': return "&amp;";
+    case '<': return "&lt;";
+    case '>': return "&gt;";
+    case '"': return "&quot;";
+    case '\t': return "&#9;";
+    case '\n': return "&#10;";
+    case '\r': return "&#13;";
+    default: return {};
+  }
+}
+
 }  // namespace
 
 std::string ValidText(std::string_view text, bool& replaced) {
@@ -61,22 +75,40 @@ std::string ValidText(std::string_view text, bool& replaced) {
   return result;
 }
 
-std::string XmlEscape(std::string_view validText) {
-  std::string result;
-  result.reserve(validText.size());
-  for (const char c : validText) {
-    switch (c) {
-      case '&': result += "&amp;"; break;
-      case '<': result += "&lt;"; break;
-      case '>': result += "&gt;"; break;
-      case '"': result += "&quot;"; break;
-      case '\t': result += "&#9;"; break;
-      case '\n': result += "&#10;"; break;
-      case '\r': result += "&#13;"; break;
-      default: result += c;
+bool AppendXmlText(std::string& xml, std::string_view text) {
+  bool replaced = false;
+  for (std::size_t at = 0; at < text.size();) {
+    std::uint32_t codePoint = 0;
+    const std::size_t length = Sequence(text, at, codePoint);
+    if (length == 0 || !AllowedInXml(codePoint)) {
+      xml += kReplacement;
+      replaced = true;
+      at += length == 0 ? 1 : length;
+      continue;
     }
+    const std::string_view escaped = length == 1 ? Escaped(text[at]) : std::string_view();
+    xml += escaped.empty() ? text.substr(at, length) : escaped;
+    at += length;
   }
-  return result;
+  return replaced;
+}
+
+TextBytes MeasureText(std::string_view text) {
+  TextBytes bytes;
+  for (std::size_t at = 0; at < text.size();) {
+    std::uint32_t codePoint = 0;
+    const std::size_t length = Sequence(text, at, codePoint);
+    if (length == 0 || !AllowedInXml(codePoint)) {
+      bytes.valid += kReplacement.size();
+      bytes.escaped += kReplacement.size();
+      at += length == 0 ? 1 : length;
+      continue;
+    }
+    bytes.valid += length;
+    bytes.escaped += length == 1 && !Escaped(text[at]).empty() ? Escaped(text[at]).size() : length;
+    at += length;
+  }
+  return bytes;
 }
 
 }  // namespace vemo::importer

@@ -2,6 +2,7 @@
 
 // Text that the written catalogue and configuration files can carry.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,17 @@ namespace vemo::importer {
 // carriage return; U+FFFE, U+FFFF), replaced by U+FFFD. `replaced` is set when any was.
 std::string ValidText(std::string_view text, bool& replaced);
 
-// Valid text escaped for XML element content and attribute values: &, <, >, " as
-// entities; tab, line feed and carriage return as character references, so that they
-// survive the parser's normalisation.
-std::string XmlEscape(std::string_view validText);
+// Appends the text to `xml` made valid (as ValidText makes it) and escaped for XML element
+// content and attribute values: &, <, >, " as entities; tab, line feed and carriage
+// return as character references, so that they survive the parser's normalisation.
+// True when anything was replaced.
+bool AppendXmlText(std::string& xml, std::string_view text);
+
+// The sizes ValidText and then AppendXmlText give `text`, measured without making either.
+struct TextBytes {
+  std::size_t valid = 0;    // the text's bytes once valid: what the XML parser reads back
+  std::size_t escaped = 0;  // its bytes in the written XML
+};
+TextBytes MeasureText(std::string_view text);
 
 }  // namespace vemo::importer

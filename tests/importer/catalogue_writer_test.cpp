@@ -222,7 +222,8 @@ TEST(CatalogueWriter, BlockArraysBecomeOneObjectPerElementAndLaterBlocksKeepThei
             (std::vector<std::string>{"DI[0]", "DI[1]", "[0]", "[1]", "Fan"}));
   EXPECT_EQ(loaded.nvObject, (std::map<int, int>{{0, 5}, {1, 2}}));
   EXPECT_EQ(loaded.info->DeviceType(), "arrays");
-  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "node self-documentation", "\"3[2\""));
+  EXPECT_TRUE(HasNote(imported, Kind::kRewrite, "node self-documentation",
+                      "\"3[2\" written as 2 blocks of profile 3 at indexes 3 to 4"));
 }
 
 TEST(CatalogueWriter, TheDeviceCodeFindsTheEntryAndDiffersBetweenDevices) {
@@ -254,7 +255,7 @@ TEST(CatalogueWriter, ValuesTheFileLacksAreZerosNamedInNotes) {
   EXPECT_EQ(loaded.CpValue(6), (Bytes{0}));
   EXPECT_TRUE(HasNote(imported, Kind::kLoss, "NV 8 nciSensorHb", "cut short"));
   EXPECT_TRUE(HasNote(imported, Kind::kLoss, "NV 14 nciFree", "cut short"));
-  EXPECT_TRUE(HasNote(imported, Kind::kLoss, "CP template record 5 element 1", "no FILE readOnly"));
+  EXPECT_TRUE(HasNote(imported, Kind::kLoss, "CP template record 5", "no FILE readOnly"));
   EXPECT_FALSE(HasNote(imported, Kind::kLoss, "NV 7 nciLampHb", "cut short"));
 }
 
