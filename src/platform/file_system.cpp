@@ -67,22 +67,34 @@ int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string&
   return -1;
 }
 
-std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes) {
-  std::string problem;
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem,
+                                           const FolderBoundary* boundary) {
   const int fd = OpenRegularFile(path, maxBytes, problem);
   if (fd < 0) return std::nullopt;
+  if (boundary != nullptr && !boundary->ContainsOpenFile(fd, path)) {
+    ::close(fd);
+    problem = kOutsideFolderReason;
+    return std::nullopt;
+  }
   std::string content;
   char buffer[65536];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0 || static_cast<std::int64_t>(content.size()) + got > maxBytes) {
+    if (got < 0) problem = std::string("The file cannot be read: ") + std::strerror(errno);
+    if (got > 0 && static_cast<std::int64_t>(content.size()) + got > maxBytes) problem = "The file is too large to load.";
+    if (got <= 0 || !problem.empty()) {
       ::close(fd);
-      if (got == 0) return content;
+      if (problem.empty()) return content;
       return std::nullopt;
     }
     content.append(buffer, static_cast<std::size_t>(got));
   }
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes) {
+  std::string problem;
+  return ReadRegularFile(path, maxBytes, problem);
 }
 
 FolderBoundary::FolderBoundary(const std::string& folder) {
@@ -91,11 +103,24 @@ FolderBoundary::FolderBoundary(const std::string& folder) {
   if (!error) root_ = root.string();
 }
 
-bool FolderBoundary::Contains(const std::string& path) const {
-  if (root_.empty()) return false;
+bool FolderBoundary::ContainsOpenFile(int fd, const std::string& path) const {
+  // The kernel names the file a descriptor holds; a deleted one, or one without /proc,
+  // is judged by the path when that still leads to the very same file.
   std::error_code error;
+  const fs::path held = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
+  struct stat open {}, named {};
+  if (!error && ::fstat(fd, &open) == 0 && ::stat(held.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+      open.st_ino == named.st_ino) {
+    return ContainsCanonical(held.string());
+  }
   const fs::path file = fs::canonical(path, error);
-  if (error) return false;
+  if (error || ::fstat(fd, &open) != 0 || ::stat(file.c_str(), &named) != 0) return false;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino && ContainsCanonical(file.string());
+}
+
+bool FolderBoundary::ContainsCanonical(const std::string& canonical) const {
+  if (root_.empty()) return false;
+  const fs::path file(canonical);
   const fs::path root(root_);
   const auto [rootEnd, fileAt] = std::mismatch(root.begin(), root.end(), file.begin(), file.end());
   return rootEnd == root.end() && fileAt != file.end();

@@ -25,21 +25,29 @@ std::vector<FileEntry> ListFiles(const std::string& folder);
 // user) when the file cannot be used; the caller closes the descriptor.
 int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem);
 
-// The whole content of such a file; nothing when it cannot be opened or read, or
-// turns out larger than `maxBytes` while it is read.
-std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes);
+// What a reader reports for a file that a link leads out of the folder it was read from.
+inline constexpr const char* kOutsideFolderReason = "The file cannot be read: it lies outside the catalogue folder.";
 
 // A folder resolved once (links followed), to tell whether files lie inside it, so that
 // a link cannot lead a reader elsewhere.
 class FolderBoundary {
  public:
   explicit FolderBoundary(const std::string& folder);
-  // True when the file `path` names, links followed, lies inside the folder.
-  bool Contains(const std::string& path) const;
+  // True when the file open on `fd`, which was opened as `path`, lies inside the
+  // folder: the descriptor's own file is judged, not what the path names now.
+  bool ContainsOpenFile(int fd, const std::string& path) const;
 
  private:
+  bool ContainsCanonical(const std::string& file) const;
   std::string root_;  // empty when the folder cannot be resolved: nothing lies inside
 };
+
+// The whole content of such a file, read through one descriptor; nothing, with
+// `problem` set, when it cannot be opened or read, turns out larger than `maxBytes`
+// while it is read, or (with a boundary) is not inside the boundary's folder.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem,
+                                           const FolderBoundary* boundary = nullptr);
+std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes);
 
 // The file this library was loaded from, links resolved; empty when it cannot be told.
 std::string ThisLibraryFile();

@@ -19,6 +19,26 @@ std::optional<std::string> DecodeToUtf8(std::string_view bytes, const std::strin
   return utf8;
 }
 
+std::string XmlDocumentEncoding(std::string_view bytes) {
+  const auto starts = [&](std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; };
+  using namespace std::string_view_literals;
+  if (starts("\x00\x00\xFE\xFF"sv) || starts("\x00\x00\x00\x3C"sv)) return "UTF-32BE";
+  if (starts("\xFF\xFE\x00\x00"sv) || starts("\x3C\x00\x00\x00"sv)) return "UTF-32LE";
+  if (starts("\xFE\xFF"sv) || starts("\x00\x3C\x00\x3F"sv)) return "UTF-16BE";
+  if (starts("\xFF\xFE"sv) || starts("\x3C\x00\x3F\x00"sv)) return "UTF-16LE";
+  if (starts("\xEF\xBB\xBF"sv)) return "UTF-8";
+  if (!starts("<?xml"sv)) return "UTF-8";
+  // The declaration's pseudo-attribute, in the ASCII that every other form keeps.
+  const std::string_view declaration = bytes.substr(0, bytes.find("?>"));
+  const std::size_t key = declaration.find("encoding");
+  if (key == std::string_view::npos) return "UTF-8";
+  const std::size_t open = declaration.find_first_of("\"'", key);
+  if (open == std::string_view::npos) return "UTF-8";
+  const std::size_t close = declaration.find(declaration[open], open + 1);
+  if (close == std::string_view::npos) return "UTF-8";
+  return std::string(declaration.substr(open + 1, close - open - 1));
+}
+
 std::string ValidUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

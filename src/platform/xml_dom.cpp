@@ -15,11 +15,7 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
@@ -181,23 +177,13 @@ std::string TrimEnd(std::string text) {
   return text;
 }
 
-// The name of the encoding the parser read the document in: UTF-8 unless it switched
-// to another, from a byte-order mark or the XML declaration.
-std::string DocumentEncoding(xmlParserCtxtPtr context) {
-  if (context->input && context->input->buf && context->input->buf->encoder && context->input->buf->encoder->name) {
-    return context->input->buf->encoder->name;
-  }
-  return "UTF-8";
-}
-
-// The text of 1-based line `line` of a file, decoded from the document's encoding,
-// without its line end; empty when the file has no such line (or is gone).
-std::string SourceLine(const std::string& path, int line, const std::string& encoding) {
+// The text of 1-based line `line` of a document's bytes, decoded from the document's
+// own encoding (byte-order mark, declaration or UTF-16/UCS-4 shape), without its line
+// end; empty when there is no such line.
+std::string SourceLine(std::string_view bytes, int line) {
   if (line < 1) return {};
-  const std::optional<std::string> bytes = ReadRegularFile(path, kMaxXmlFileBytes);
-  if (!bytes) return {};
-  std::optional<std::string> text = DecodeToUtf8(*bytes, encoding);
-  if (!text) text = ValidUtf8(*bytes);
+  std::optional<std::string> text = DecodeToUtf8(bytes, XmlDocumentEncoding(bytes));
+  if (!text) text = ValidUtf8(bytes);
   std::size_t start = 0;
   for (int current = 1; current < line; ++current) {
     start = text->find('\n', start);
@@ -212,29 +198,28 @@ std::string SourceLine(const std::string& path, int line, const std::string& enc
 
 // --- Reading ---------------------------------------------------------------------------
 
-// The file as libxml2 reads it: every piece passes the markup guard first, so a file
+// The bytes as libxml2 reads them: every piece passes the markup guard first, so a file
 // that would take the parser unbounded time stops before the parser sees its bytes.
-struct GuardedFile {
-  int fd;
+struct GuardedBytes {
+  std::string_view rest;
   MarkupGuard guard;
 };
 
 int ReadGuarded(void* context, char* buffer, int length) noexcept {
-  auto* file = static_cast<GuardedFile*>(context);
-  ssize_t got = 0;
-  do {
-    got = ::read(file->fd, buffer, static_cast<std::size_t>(length));
-  } while (got < 0 && errno == EINTR);
-  if (got < 0) return -1;
+  auto* input = static_cast<GuardedBytes*>(context);
+  const std::size_t handed = std::min(input->rest.size(), static_cast<std::size_t>(std::max(length, 0)));
+  const std::string_view piece = input->rest.substr(0, handed);
   try {
-    if (!file->guard.Accept(std::string_view(buffer, static_cast<std::size_t>(got)))) return -1;
+    if (!input->guard.Accept(piece)) return -1;
   } catch (...) {
     return -1;  // out of memory while watching: the parse ends as a read error
   }
-  return static_cast<int>(got);
+  std::memcpy(buffer, piece.data(), handed);
+  input->rest.remove_prefix(handed);
+  return static_cast<int>(handed);
 }
 
-// The descriptor belongs to XmlDocument::load, which closes it.
+// The bytes belong to the caller of XmlDocument::load.
 int LeaveOpen(void*) noexcept { return 0; }
 
 }  // namespace
@@ -247,22 +232,31 @@ void PrepareXmlParser() {
 }
 
 bool XmlDocument::load(const std::string& path) {
+  std::string problem;
+  const std::optional<std::string> bytes = ReadRegularFile(path, kMaxXmlFileBytes, problem);
+  if (!bytes) {
+    failUnreadable(problem);
+    return false;
+  }
+  return load(path, *bytes);
+}
+
+void XmlDocument::failUnreadable(const std::string& reason) {
+  document_.reset();
+  parseError_ = XmlParseError{};
+  parseError_.errorCode = kUnreadableFileCode;
+  parseError_.reason = reason;
+  readyState_ = kReadyStateComplete;
+}
+
+bool XmlDocument::load(const std::string& path, std::string_view bytes) {
   PrepareXmlParser();
   document_.reset();
   parseError_ = XmlParseError{};
   readyState_ = kReadyStateComplete;
 
-  std::string problem;
-  const int fd = OpenRegularFile(path, kMaxXmlFileBytes, problem);
-  if (fd < 0) {
-    parseError_.errorCode = kUnreadableFileCode;
-    parseError_.reason = problem;
-    return false;
-  }
-
   xmlParserCtxtPtr context = xmlNewParserCtxt();
   if (context == nullptr) {
-    ::close(fd);
     parseError_.errorCode = XML_ERR_NO_MEMORY;
     parseError_.reason = "Out of memory.";
     return false;
@@ -279,8 +273,8 @@ bool XmlDocument::load(const std::string& path) {
   // both the load and the freeing of a large entry cheaper.
   const int options =
       XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_COMPACT;
-  // libxml2 reads the file in small pieces as it parses.
-  GuardedFile file{fd, {}};
+  // libxml2 reads the bytes in small pieces as it parses.
+  GuardedBytes file{bytes, {}};
   const QuietGenericErrors quiet;
   xmlDocPtr doc = xmlCtxtReadIO(context, ReadGuarded, LeaveOpen, &file, path.c_str(), nullptr, options);
   if (!file.guard.problem().empty()) {
@@ -299,9 +293,7 @@ bool XmlDocument::load(const std::string& path) {
     state.message = "External entities are not loaded: " + state.refusedName;
   }
   const bool wellFormed = context->wellFormed != 0;
-  const std::string encoding = DocumentEncoding(context);
   xmlFreeParserCtxt(context);
-  ::close(fd);
 
   if (doc != nullptr && wellFormed && !state.anyError) {
     document_ = std::make_shared<detail::ParsedDocument>(doc);
@@ -311,7 +303,7 @@ bool XmlDocument::load(const std::string& path) {
   parseError_.errorCode = state.first.code != 0 ? state.first.code : XML_ERR_DOCUMENT_END;
   parseError_.line = state.first.line;
   parseError_.linepos = state.first.int2;
-  parseError_.srcText = SourceLine(path, state.first.line, encoding);
+  parseError_.srcText = SourceLine(bytes, state.first.line);
   parseError_.reason = state.anyError ? TrimEnd(state.message) : "The document is not well-formed.";
   return false;
 }

@@ -105,8 +105,14 @@ class XmlDocument {
  public:
   static constexpr int kReadyStateComplete = 4;
 
-  // Loads the file; false when it could not be read or parsed (see parseError()).
+  // Loads the file, read whole through one descriptor; false when it could not be read
+  // or parsed (see parseError()).
   bool load(const std::string& path);
+  // Parses `bytes`, the content of the file `path` as read once by the caller; the
+  // report of a problem (its source line among it) comes from these bytes alone.
+  bool load(const std::string& path, std::string_view bytes);
+  // Marks the document as a file that could not be read, for `reason`.
+  void failUnreadable(const std::string& reason);
 
   const XmlParseError& parseError() const { return parseError_; }
   int readyState() const { return readyState_; }

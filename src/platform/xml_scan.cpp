@@ -6,14 +6,10 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
-#include "platform/file_system.h"
 #include "platform/libxml_quiet.h"
 #include "platform/markup_guard.h"
 #include "platform/xml_dom.h"
@@ -244,40 +240,35 @@ class QuickGuard {
   std::size_t equals_ = 0, stretch_ = 0;  // "=" and bytes since the last "<", when counted
 };
 
-// The file as libxml2 reads it during a scan: in large blocks (libxml2 asks for a few
+// The bytes as libxml2 reads them during a scan: in large blocks (libxml2 asks for a few
 // kilobytes at a time), each through the quick guard before the parser sees it, and
 // no further once the scan has given up.
-struct GuardedFile {
+struct GuardedBytes {
   static constexpr std::size_t kBlock = 64 * 1024;
-  int fd;
+  std::string_view unguarded;  // not yet through the guard
   const ScanState* state;
   QuickGuard guard;
   bool refused = false;
-  std::vector<char> block = std::vector<char>(kBlock);
-  std::size_t start = 0, end = 0;  // the bytes of `block` not yet handed out
+  std::string_view block;  // through the guard, not yet handed out
 };
 
 int ReadGuarded(void* context, char* buffer, int length) noexcept {
-  auto* file = static_cast<GuardedFile*>(context);
-  if (file->refused || file->state->gaveUp) return -1;
-  if (file->start == file->end) {
-    ssize_t got = 0;
-    do {
-      got = ::read(file->fd, file->block.data(), file->block.size());
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) return -1;
+  auto* input = static_cast<GuardedBytes*>(context);
+  if (input->refused || input->state->gaveUp) return -1;
+  if (input->block.empty()) {
+    const std::string_view next = input->unguarded.substr(0, GuardedBytes::kBlock);
     try {
-      file->refused = !file->guard.Accept(std::string_view(file->block.data(), static_cast<std::size_t>(got)));
+      input->refused = !input->guard.Accept(next);
     } catch (...) {
-      file->refused = true;
+      input->refused = true;
     }
-    if (file->refused) return -1;
-    file->start = 0;
-    file->end = static_cast<std::size_t>(got);
+    if (input->refused) return -1;
+    input->block = next;
+    input->unguarded.remove_prefix(next.size());
   }
-  const std::size_t handed = std::min(file->end - file->start, static_cast<std::size_t>(length));
-  std::memcpy(buffer, file->block.data() + file->start, handed);
-  file->start += handed;
+  const std::size_t handed = std::min(input->block.size(), static_cast<std::size_t>(std::max(length, 0)));
+  std::memcpy(buffer, input->block.data(), handed);
+  input->block.remove_prefix(handed);
   return static_cast<int>(handed);
 }
 
@@ -285,28 +276,21 @@ int LeaveOpen(void*) noexcept { return 0; }
 
 }  // namespace
 
-std::optional<XmlScan> ScanXmlFile(const std::string& path, const XmlScanNames& names) {
+std::optional<XmlScan> ScanXmlBytes(const std::string& path, std::string_view bytes, const XmlScanNames& names) {
   PrepareXmlParser();
-  std::string problem;
-  const int fd = OpenRegularFile(path, kMaxXmlFileBytes, problem);
-  if (fd < 0) return std::nullopt;
   xmlParserCtxtPtr context = xmlNewParserCtxt();
-  if (context == nullptr) {
-    ::close(fd);
-    return std::nullopt;
-  }
+  if (context == nullptr) return std::nullopt;
   *context->sax = ScanHandler();
   ScanState state;
   state.names = &names;
   context->_private = &state;
-  GuardedFile file{fd, &state, {}};
+  GuardedBytes input{bytes, &state, {}, false, {}};
   const QuietGenericErrors quiet;
   // Without a document handler libxml2 builds no document, so there is none to free.
-  xmlDocPtr nothing = xmlCtxtReadIO(context, ReadGuarded, LeaveOpen, &file, path.c_str(), nullptr, kOptions);
+  xmlDocPtr nothing = xmlCtxtReadIO(context, ReadGuarded, LeaveOpen, &input, path.c_str(), nullptr, kOptions);
   if (nothing != nullptr) xmlFreeDoc(nothing);
-  const bool read = !state.gaveUp && !file.refused && context->wellFormed != 0;
+  const bool read = !state.gaveUp && !input.refused && context->wellFormed != 0;
   xmlFreeParserCtxt(context);
-  ::close(fd);
   if (!read) return std::nullopt;
   return std::move(state.result);
 }

@@ -24,12 +24,12 @@ struct XmlScan {
   std::vector<std::string> keyTexts;          // each key element's text and CDATA, as one
 };
 
-// Reads a file through libxml2's SAX interface without building a tree, with the same
+// Reads a file's bytes (as read once by the caller) through libxml2's SAX interface without building a tree, with the same
 // size limit, markup guard and parser options as XmlDocument::load. Nothing when the
 // scan cannot vouch for the file: any error, a document type declaration, an entity
 // other than the five predefined ones, an xml:id attribute, or a very long text. Such
 // a file is for XmlDocument::load to judge (and to report), so a file the scan reads
 // to its end is one that XmlDocument::load loads.
-std::optional<XmlScan> ScanXmlFile(const std::string& path, const XmlScanNames& names);
+std::optional<XmlScan> ScanXmlBytes(const std::string& path, std::string_view bytes, const XmlScanNames& names);
 
 }  // namespace vemo::platform

@@ -8,9 +8,11 @@
 
 namespace vemo {
 
-std::optional<platform::XmlDocument> LoadXmlDocument(const std::string& sXMLFile) {
-  platform::XmlDocument document;
-  if (!document.load(sXMLFile)) {
+namespace {
+
+std::optional<platform::XmlDocument> Loaded(const std::string& sXMLFile, const platform::XmlDocument& document,
+                                            bool loaded) {
+  if (!loaded) {
     ReportParseError(sXMLFile, document.parseError());
     return std::nullopt;
   }
@@ -18,6 +20,30 @@ std::optional<platform::XmlDocument> LoadXmlDocument(const std::string& sXMLFile
     return std::nullopt;
   }
   return document;
+}
+
+platform::XmlNode FindInDocument(const std::optional<platform::XmlDocument>& document, const std::string& sProgID) {
+  if (!document) return {};
+  const platform::XmlNode root = CatalogueRoot(*document);
+  if (!root) return {};
+  // The ID goes into the expression as it is; one that would end the string literal
+  // early cannot name a device.
+  if (sProgID.find('"') != std::string::npos) return {};
+  return root.selectSingleNode("child::C5Device[@ProgramID = \"P" + sProgID + "\"]");
+}
+
+}  // namespace
+
+std::optional<platform::XmlDocument> LoadXmlDocument(const std::string& sXMLFile) {
+  platform::XmlDocument document;
+  const bool loaded = document.load(sXMLFile);
+  return Loaded(sXMLFile, document, loaded);
+}
+
+std::optional<platform::XmlDocument> LoadXmlDocument(const std::string& sXMLFile, std::string_view bytes) {
+  platform::XmlDocument document;
+  const bool loaded = document.load(sXMLFile, bytes);
+  return Loaded(sXMLFile, document, loaded);
 }
 
 namespace {
@@ -65,14 +91,11 @@ platform::XmlNode CatalogueRoot(const platform::XmlDocument& document) {
 }
 
 platform::XmlNode FindProgIDNode(const std::string& sXMLFile, const std::string& sProgID) {
-  const std::optional<platform::XmlDocument> document = LoadXmlDocument(sXMLFile);
-  if (!document) return {};
-  const platform::XmlNode root = CatalogueRoot(*document);
-  if (!root) return {};
-  // The ID goes into the expression as it is; one that would end the string literal
-  // early cannot name a device.
-  if (sProgID.find('"') != std::string::npos) return {};
-  return root.selectSingleNode("child::C5Device[@ProgramID = \"P" + sProgID + "\"]");
+  return FindInDocument(LoadXmlDocument(sXMLFile), sProgID);
+}
+
+platform::XmlNode FindProgIDNode(const std::string& sXMLFile, std::string_view bytes, const std::string& sProgID) {
+  return FindInDocument(LoadXmlDocument(sXMLFile, bytes), sProgID);
 }
 
 }  // namespace vemo

@@ -81,6 +81,38 @@ TEST_F(XmlDomTest, TheReportShowsTheLineAsTextInTheDocumentsOwnEncoding) {
     EXPECT_EQ(document_.parseError().line, line) << shown;
     EXPECT_EQ(document_.parseError().srcText, shown);
   }
+  // Problems found inside an entity, a declaration or at a limit, where the parser is
+  // reading something other than the document's own bytes: the line is still decoded
+  // from the document's encoding. (content in Latin-1, encoded as UTF-16 or declared)
+  std::string laughs = "<!ENTITY l0 \"lol\">";
+  for (int i = 1; i < 10; ++i) laughs += "<!ENTITY l" + std::to_string(i) + " \"" + Repeat("&l" + std::to_string(i - 1) + ";", 10) + "\">";
+  std::string declarations;
+  for (int i = 0; i < 300; ++i) declarations += "<!ENTITY e" + std::to_string(i) + " 'v'>";
+  const std::string inner[] = {
+      "<!DOCTYPE r [<!ENTITY a \"&b;\"><!ENTITY b \"&a;\">]>\n<r>caf\xE9 &a;</r>\n",
+      "<!DOCTYPE r [\n<!ENTITY e \"caf\xE9\" x>\n]>\n<r/>\n",
+      "<!DOCTYPE r [" + laughs + "]>\n<r>caf\xE9 &l9;</r>\n",
+      "<r>caf\xE9" + Repeat("<a>", 300) + Repeat("</a>", 300) + "</r>\n",
+      "<!DOCTYPE r [\n" + declarations + "\n]>\n<r>caf\xE9</r>\n",
+  };
+  const auto lineOf = [](const std::string& latin1, int line) {
+    std::string text;
+    for (char c : latin1) text += static_cast<unsigned char>(c) < 0x80 ? std::string{c} : "\xC3" + std::string{static_cast<char>(c - 0x40)};
+    for (int current = 1; current < line; ++current) text.erase(0, text.find('\n') + 1);
+    return text.substr(0, text.find('\n'));
+  };
+  for (const std::string& body : inner) {
+    for (const std::string declaration : {"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n",
+                                          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"}) {
+      const std::string text = declaration + body;
+      EXPECT_FALSE(Load(declaration.find("16") != std::string::npos ? Utf16le(text) : text)) << text.substr(0, 80);
+      const XmlParseError& error = document_.parseError();
+      EXPECT_GE(error.line, 1) << text.substr(0, 80);
+      EXPECT_EQ(error.srcText, lineOf(text, error.line)) << text.substr(0, 80);
+    }
+  }
+  EXPECT_FALSE(Load("\xFF\xFE"));
+  EXPECT_EQ(document_.parseError().srcText, "") << "a byte-order mark alone shows no text";
   // A long UTF-16 line is as long as its text, not twice its bytes.
   EXPECT_FALSE(Load(Utf16le("<r>" + std::string(20000, 'x') + "</b>")));
   EXPECT_EQ(document_.parseError().srcText.size(), 20007u);
