@@ -62,11 +62,13 @@ VEMO_EXPORT CatalogueCheck CheckCatalogue(const std::string& folder);
 
 // Device lookups (cFactory's CreateProgIDInfo and CreateProgIDConfigInfo) read each
 // catalogue file without building its tree and remember, per process, what every file
-// of a folder holds; a later lookup in that folder reads again only the files that
-// changed, and loads in full only the file that holds the entry. Answers and message
-// boxes are the same either way. On by default; switching it off also forgets what was
-// remembered, and every lookup then loads every file it passes. Any thread may call
-// these at any time; lookups under way finish as they began.
+// of a folder holds, with a 128-bit hash of its bytes. A later lookup in that folder
+// still reads every file it passes, but parses again only a file whose bytes changed,
+// and loads in full only the file that holds the entry; a file's size, times or inode
+// are never taken as proof that it is unchanged. Answers and message boxes are the same
+// either way. On by default; switching it off also forgets what was remembered, and
+// every lookup then loads every file it passes. Any thread may call these at any time;
+// lookups under way finish as they began.
 VEMO_EXPORT void SetCatalogueIndexEnabled(bool enabled);
 VEMO_EXPORT bool CatalogueIndexEnabled();
 

@@ -1,16 +1,16 @@
 // The per-process index of catalogue folders: for each file, what it held when it was
-// last read, and the identity it had then.
+// last read, and the hash of the bytes it was read from.
 #include "factory/catalogue_index.h"
 
-#include <sys/stat.h>
-#include <sys/vfs.h>
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 #include <algorithm>
 #include <atomic>
-#include <ctime>
 #include <list>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -84,55 +84,22 @@ CatalogueFileKeys KeysOfDocument(const platform::XmlDocument& document) {
 
 // --- Identity ------------------------------------------------------------------------
 
-std::int64_t Nanoseconds(const timespec& time) {
-  return static_cast<std::int64_t>(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
-}
-
-struct FileIdentity {
-  std::uint64_t device = 0, inode = 0;
-  std::int64_t size = 0, modified = 0, changed = 0;  // times in nanoseconds
-  std::uint32_t mode = 0;
-  bool operator==(const FileIdentity&) const = default;
+// A file's content as the index knows it: equal only for the same bytes, whatever the
+// file system says of the file's size, times or inode.
+struct ContentId {
+  std::uint64_t size = 0;
+  XXH128_hash_t hash{};
+  bool operator==(const ContentId& other) const {
+    return size == other.size && XXH128_isEqual(hash, other.hash) != 0;
+  }
 };
 
-std::optional<FileIdentity> IdentityOf(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-  return FileIdentity{info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim), Nanoseconds(info.st_ctim),
-                      info.st_mode};
-}
-
-// How far apart two changes of a file may be and still carry the same time stamp.
-// Local Linux file systems stamp with the kernel's tick (at most 10 ms); others, FAT's
-// two seconds among them, and network file systems with their server's clock, get two
-// seconds.
-std::int64_t TimestampGranularity(const std::string& path) {
-  constexpr std::int64_t kFine = 50'000'000, kCoarse = 2'000'000'000;
-  struct statfs info {};
-  if (::statfs(path.c_str(), &info) != 0) return kCoarse;
-  switch (static_cast<unsigned long>(info.f_type)) {
-    case 0xEF53:      // ext2, ext3, ext4
-    case 0x58465342:  // xfs
-    case 0x9123683E:  // btrfs
-    case 0x01021994:  // tmpfs
-    case 0x794C7630:  // overlayfs
-    case 0xF2F52010:  // f2fs
-      return kFine;
-    default:
-      return kCoarse;
-  }
-}
-
-std::int64_t Now() {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  return Nanoseconds(now);
-}
+ContentId ContentOf(std::string_view bytes) { return {bytes.size(), XXH3_128bits(bytes.data(), bytes.size())}; }
 
 // --- The index -----------------------------------------------------------------------
 
 struct FileRecord {
-  FileIdentity identity;
+  ContentId content;
   std::shared_ptr<const CatalogueFileKeys> keys;
 };
 
@@ -144,24 +111,19 @@ struct FolderRecord {
 class CatalogueIndex {
  public:
   std::shared_ptr<const CatalogueFileKeys> Find(const std::string& folder, const std::string& name,
-                                                const FileIdentity& identity) {
+                                                const ContentId& content) {
     const std::lock_guard lock(mutex_);
     FolderRecord* record = Use(folder, false);
     if (record == nullptr) return nullptr;
     const auto file = record->files.find(name);
-    if (file == record->files.end() || !(file->second.identity == identity)) return nullptr;
+    if (file == record->files.end() || !(file->second.content == content)) return nullptr;
     return file->second.keys;
   }
 
-  void Store(const std::string& folder, const std::string& name, const FileIdentity& identity,
+  void Store(const std::string& folder, const std::string& name, const ContentId& content,
              std::shared_ptr<const CatalogueFileKeys> keys) {
     const std::lock_guard lock(mutex_);
-    Use(folder, true)->files.insert_or_assign(name, FileRecord{identity, std::move(keys)});
-  }
-
-  void Forget(const std::string& folder, const std::string& name) {
-    const std::lock_guard lock(mutex_);
-    if (FolderRecord* record = Use(folder, false)) record->files.erase(name);
+    Use(folder, true)->files.insert_or_assign(name, FileRecord{content, std::move(keys)});
   }
 
   void Retain(const std::string& folder, const std::vector<platform::FileEntry>& listing) {
@@ -214,12 +176,6 @@ std::atomic<bool>& Enabled() {
 thread_local bool plainHere = false;
 std::atomic<std::uint64_t> fileReads{0};
 
-// A failure to open or read a file may pass (a descriptor limit, a file being
-// written): such a file is read again on every lookup, as a full scan would.
-bool Lasting(const CatalogueFileKeys& keys) {
-  return keys.kind != CatalogueFileKeys::Kind::Broken || keys.error.errorCode != platform::kUnreadableFileCode;
-}
-
 }  // namespace
 
 bool CatalogueFileKeys::MayHoldProgramId(const std::string& attributeValue) const {
@@ -234,10 +190,10 @@ bool CatalogueFileKeys::MayHoldDeviceCode(const std::string& code) const {
   return std::binary_search(deviceCodes.begin(), deviceCodes.end(), code);
 }
 
-CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path) {
+CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path, std::string_view bytes) {
   static constexpr platform::XmlScanNames kNames{kDeviceElement, kProgramIdAttribute, kDevInfoElement,
                                                  kDeviceCodeElement};
-  if (std::optional<platform::XmlScan> scan = platform::ScanXmlFile(path, kNames)) {
+  if (std::optional<platform::XmlScan> scan = platform::ScanXmlBytes(path, bytes, kNames)) {
     CatalogueFileKeys keys;
     if (scan->rootName != kCatalogueRoot) return keys;
     keys.kind = CatalogueFileKeys::Kind::Catalogue;
@@ -246,7 +202,7 @@ CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path) {
     return keys;
   }
   platform::XmlDocument document;
-  if (!document.load(path)) {
+  if (!document.load(path, bytes)) {
     CatalogueFileKeys keys;
     keys.kind = CatalogueFileKeys::Kind::Broken;
     keys.error = document.parseError();
@@ -260,24 +216,14 @@ CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path) {
 }
 
 std::shared_ptr<const CatalogueFileKeys> IndexedCatalogueFileKeys(const std::string& folder, const std::string& name,
-                                                                  const std::string& path) {
-  // The moment of recording is taken before the file is looked at, and its identity
-  // before it is read: a change while it is read leaves a record that no longer fits.
-  const std::int64_t recordedAt = Now();
-  const std::optional<FileIdentity> identity = IdentityOf(path);
-  if (identity) {
-    if (std::shared_ptr<const CatalogueFileKeys> known = TheIndex().Find(folder, name, *identity)) return known;
-  }
+                                                                  const std::string& path, std::string_view bytes) {
+  // What the keys are read from is what is hashed: no change between the two can slip
+  // into the record.
+  const ContentId content = ContentOf(bytes);
+  if (std::shared_ptr<const CatalogueFileKeys> known = TheIndex().Find(folder, name, content)) return known;
   fileReads.fetch_add(1, std::memory_order_relaxed);
-  auto keys = std::make_shared<const CatalogueFileKeys>(ReadCatalogueFileKeys(path));
-  // A file changed within the granularity of its time stamps may change again without
-  // a new stamp: its record is not trusted, and the next lookup reads it again.
-  const std::int64_t since = recordedAt - TimestampGranularity(path);
-  if (identity && S_ISREG(identity->mode) && Lasting(*keys) && identity->modified < since && identity->changed < since) {
-    TheIndex().Store(folder, name, *identity, keys);
-  } else {
-    TheIndex().Forget(folder, name);
-  }
+  auto keys = std::make_shared<const CatalogueFileKeys>(ReadCatalogueFileKeys(path, bytes));
+  TheIndex().Store(folder, name, content, keys);
   return keys;
 }
 

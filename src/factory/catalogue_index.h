@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -25,18 +26,19 @@ struct CatalogueFileKeys {
   bool MayHoldDeviceCode(const std::string& code) const;
 };
 
-// Reads a file's keys with the tree-free scan, or with a full load when the scan cannot
-// vouch for the file. The keys are taken by local name in any namespace, so they hold
-// at least every value the lookup queries can match. Shows no message box.
-CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path);
+// Reads the keys of a file's bytes with the tree-free scan, or with a full load when
+// the scan cannot vouch for the file. The keys are taken by local name in any
+// namespace, so they hold at least every value the lookup queries can match. Shows no
+// message box.
+CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path, std::string_view bytes);
 
-// The keys of the file `name` of `folder` (path `path`): from the index when the file
-// is the one recorded there (same size, modification and change times, inode, device
-// and type, and not changed within the file system's timestamp granularity of being
-// recorded), otherwise read now and recorded. Safe from several threads at once; no
-// lock is held while a file is read.
+// The keys of `bytes`, the content of the file `name` of `folder` (path `path`) as a
+// lookup has just read it: from the index when it recorded that file with exactly
+// these bytes (same length and 128-bit hash), otherwise read now and recorded. Metadata
+// is never trusted: a file rewritten in place keeps its size and times on some file
+// systems. Safe from several threads at once; no lock is held while a file is read.
 std::shared_ptr<const CatalogueFileKeys> IndexedCatalogueFileKeys(const std::string& folder, const std::string& name,
-                                                                  const std::string& path);
+                                                                  const std::string& path, std::string_view bytes);
 
 // Drops the folder's records of files that `listing` no longer holds.
 void ForgetUnlistedFiles(const std::string& folder, const std::vector<platform::FileEntry>& listing);
@@ -59,7 +61,7 @@ class PlainLookupsHere {
   bool outer_;
 };
 
-// How many times the index has read a file (scanned or loaded it) in this process.
+// How many times the index has read a file's keys (scanned or loaded it) in this process.
 std::uint64_t CatalogueFileReads();
 
 }  // namespace vemo

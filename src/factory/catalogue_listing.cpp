@@ -33,13 +33,12 @@ void ScanCatalogue(const std::string& folder, const std::function<void(const Sca
   for (const platform::FileEntry& file : platform::ListFiles(folder)) {
     if (!IsCatalogueFileName(file.name)) continue;
     ScannedCatalogueFile scanned{file.path, std::nullopt, {}};
-    if (!boundary.Contains(file.path)) {
-      scanned.error = platform::XmlParseError{platform::kUnreadableFileCode, 0, 0, "", kOutsideFolderReason};
-      visit(scanned);
-      continue;
-    }
+    // Opened once, as a lookup opens it: the folder check and the parse see one file.
+    std::string problem;
+    const std::optional<std::string> bytes = platform::ReadRegularFile(file.path, platform::kMaxXmlFileBytes, problem, &boundary);
     platform::XmlDocument document;
-    if (!document.load(file.path)) {
+    if (!bytes) document.failUnreadable(problem);
+    if (!bytes || !document.load(file.path, *bytes)) {
       scanned.error = document.parseError();
       visit(scanned);
       continue;

@@ -9,7 +9,7 @@ namespace vemo {
 
 namespace {
 
-using Query = platform::XmlNode (*)(const std::string& file, const std::string& key);
+using Query = platform::XmlNode (*)(const std::string& file, std::string_view bytes, const std::string& key);
 using MayHold = bool (CatalogueFileKeys::*)(const std::string& key) const;
 
 // One kind of lookup: its query, and how the index tells a file that cannot match.
@@ -19,28 +19,32 @@ struct Lookup {
   std::string indexKey;  // the key as the index holds it
 };
 
-// Queries the file `name` of `folder`. One that a link leads out of the folder is
-// reported as unreadable and skipped: a catalogue never shows another file's lines.
-// With the index, a file known not to hold the key is not loaded, and a file known to
-// be broken is reported as its load reported it.
+// Queries the file `name` of `folder`. The file is opened once: the check that it lies
+// inside the folder (a link may not lead elsewhere), the index's hash, the parse and a
+// report's source line all use the bytes read through that one descriptor. With the
+// index, bytes known not to hold the key are not parsed, and bytes known to be broken
+// are reported as their load reported them.
 platform::XmlNode QueryInside(const std::string& folder, const platform::FolderBoundary& boundary,
                               const std::string& name, const std::string& file, const std::string& key,
                               const Lookup& lookup, bool indexed) {
-  if (!boundary.Contains(file)) {
+  std::string problem;
+  const std::optional<std::string> bytes = platform::ReadRegularFile(file, platform::kMaxXmlFileBytes, problem, &boundary);
+  if (!bytes) {
     platform::XmlParseError error;
     error.errorCode = platform::kUnreadableFileCode;
-    error.reason = kOutsideFolderReason;
+    error.reason = problem;
     ReportParseError(file, error);
     return {};
   }
-  if (!indexed) return lookup.query(file, key);
-  const std::shared_ptr<const CatalogueFileKeys> keys = IndexedCatalogueFileKeys(folder, name, file);
-  if (keys->kind == CatalogueFileKeys::Kind::Broken) {
-    ReportParseError(file, keys->error);
-    return {};
+  if (indexed) {
+    const std::shared_ptr<const CatalogueFileKeys> keys = IndexedCatalogueFileKeys(folder, name, file, *bytes);
+    if (keys->kind == CatalogueFileKeys::Kind::Broken) {
+      ReportParseError(file, keys->error);
+      return {};
+    }
+    if (!((*keys).*lookup.mayHold)(lookup.indexKey)) return {};
   }
-  if (!((*keys).*lookup.mayHold)(lookup.indexKey)) return {};
-  return lookup.query(file, key);
+  return lookup.query(file, *bytes, key);
 }
 
 // Tries `firstFile` in `folder`, then scans the folder's xml files in listing order;
@@ -76,15 +80,23 @@ bool IsCatalogueFileName(const std::string& fileName) {
 }
 
 CatalogueMatch SearchByProgramID(const std::string& folder, const std::string& sProgID) {
-  return Search(folder, sProgID + ".xml", sProgID, {FindProgIDNode, &CatalogueFileKeys::MayHoldProgramId, "P" + sProgID});
+  const Query query = [](const std::string& file, std::string_view bytes, const std::string& key) {
+    return FindProgIDNode(file, bytes, key);
+  };
+  return Search(folder, sProgID + ".xml", sProgID, {query, &CatalogueFileKeys::MayHoldProgramId, "P" + sProgID});
 }
 
 CatalogueMatch SearchByDeviceCode(const std::string& folder, const std::string& sDeviceCode) {
-  return Search(folder, kMiscPidsFile, sDeviceCode, {FindDeviceCodeNode, &CatalogueFileKeys::MayHoldDeviceCode, sDeviceCode});
+  const Query query = [](const std::string& file, std::string_view bytes, const std::string& key) {
+    return FindDeviceCodeNode(file, bytes, key);
+  };
+  return Search(folder, kMiscPidsFile, sDeviceCode, {query, &CatalogueFileKeys::MayHoldDeviceCode, sDeviceCode});
 }
 
-platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, const std::string& sDeviceCode) {
-  const std::optional<platform::XmlDocument> document = LoadXmlDocument(sXMLFile);
+namespace {
+
+platform::XmlNode FindDeviceCodeIn(const std::optional<platform::XmlDocument>& document,
+                                   const std::string& sDeviceCode) {
   if (!document) return {};
   const platform::XmlNode root = CatalogueRoot(*document);
   if (!root) return {};
@@ -95,6 +107,17 @@ platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, const std::str
   // this text; "descendant::" selects what ".//" does without visiting every node twice.
   const platform::XmlNode devInfo = root.selectSingleNode("descendant::DevInfo[DeviceCode = \"" + sDeviceCode + "\"]");
   return devInfo ? devInfo.parentNode() : platform::XmlNode();
+}
+
+}  // namespace
+
+platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, const std::string& sDeviceCode) {
+  return FindDeviceCodeIn(LoadXmlDocument(sXMLFile), sDeviceCode);
+}
+
+platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, std::string_view bytes,
+                                     const std::string& sDeviceCode) {
+  return FindDeviceCodeIn(LoadXmlDocument(sXMLFile, bytes), sDeviceCode);
 }
 
 }  // namespace vemo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/xml_dom.h"
 
@@ -15,9 +16,6 @@ struct CatalogueMatch {
 
 // The file a 4-character device code is looked for first.
 inline constexpr const char* kMiscPidsFile = "MiscPIDs.xml";
-
-// What a file that a link leads out of the catalogue folder is reported as.
-inline constexpr const char* kOutsideFolderReason = "The file cannot be read: it lies outside the catalogue folder.";
 
 // True for the names a folder scan reads: an "xml" extension in any letter case.
 bool IsCatalogueFileName(const std::string& fileName);
@@ -34,5 +32,8 @@ CatalogueMatch SearchByDeviceCode(const std::string& folder, const std::string& 
 // The parent of the first "DevInfo" element, at any depth below a catalogue root, whose
 // "DeviceCode" child element has exactly the text `sDeviceCode`; or nothing.
 platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, const std::string& sDeviceCode);
+// The same query on the bytes of `sXMLFile` as the caller read them.
+platform::XmlNode FindDeviceCodeNode(const std::string& sXMLFile, std::string_view bytes,
+                                     const std::string& sDeviceCode);
 
 }  // namespace vemo
