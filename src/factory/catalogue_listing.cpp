@@ -30,12 +30,13 @@ CatalogueEntry ReadEntry(const platform::XmlNode& device, const std::string& fil
 
 void ScanCatalogue(const std::string& folder, const std::function<void(const ScannedCatalogueFile&)>& visit) {
   const platform::FolderBoundary boundary(folder);
+  platform::FileReader reader;
   for (const platform::FileEntry& file : platform::ListFiles(folder)) {
     if (!IsCatalogueFileName(file.name)) continue;
     ScannedCatalogueFile scanned{file.path, std::nullopt, {}};
     // Opened once, as a lookup opens it: the folder check and the parse see one file.
     std::string problem;
-    const std::optional<std::string> bytes = platform::ReadRegularFile(file.path, platform::kMaxXmlFileBytes, problem, &boundary);
+    const std::optional<std::string_view> bytes = reader.ReadInside(boundary, file, platform::kMaxXmlFileBytes, problem);
     platform::XmlDocument document;
     if (!bytes) document.failUnreadable(problem);
     if (!bytes || !document.load(file.path, *bytes)) {

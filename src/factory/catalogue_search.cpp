@@ -19,16 +19,17 @@ struct Lookup {
   std::string indexKey;  // the key as the index holds it
 };
 
-// Queries the file `name` of `folder`. The file is opened once: the check that it lies
+// Queries the file `entry` of `folder`. The file is opened once: the check that it lies
 // inside the folder (a link may not lead elsewhere), the index's hash, the parse and a
 // report's source line all use the bytes read through that one descriptor. With the
 // index, bytes known not to hold the key are not parsed, and bytes known to be broken
 // are reported as their load reported them.
 platform::XmlNode QueryInside(const std::string& folder, const platform::FolderBoundary& boundary,
-                              const std::string& name, const std::string& file, const std::string& key,
-                              const Lookup& lookup, bool indexed) {
+                              const platform::FileEntry& entry, const std::string& key, const Lookup& lookup,
+                              bool indexed, platform::FileReader& reader) {
+  const std::string& file = entry.path;
   std::string problem;
-  const std::optional<std::string> bytes = platform::ReadRegularFile(file, platform::kMaxXmlFileBytes, problem, &boundary);
+  const std::optional<std::string_view> bytes = reader.ReadInside(boundary, entry, platform::kMaxXmlFileBytes, problem);
   if (!bytes) {
     platform::XmlParseError error;
     error.errorCode = platform::kUnreadableFileCode;
@@ -37,7 +38,7 @@ platform::XmlNode QueryInside(const std::string& folder, const platform::FolderB
     return {};
   }
   if (indexed) {
-    const std::shared_ptr<const CatalogueFileKeys> keys = IndexedCatalogueFileKeys(folder, name, file, *bytes);
+    const std::shared_ptr<const CatalogueFileKeys> keys = IndexedCatalogueFileKeys(folder, entry.name, file, *bytes);
     if (keys->kind == CatalogueFileKeys::Kind::Broken) {
       ReportParseError(file, keys->error);
       return {};
@@ -54,17 +55,18 @@ CatalogueMatch Search(const std::string& folder, const std::string& firstFile, c
   CatalogueMatch match{{}, folder + firstFile};
   const bool indexed = CatalogueIndexInUse();
   const platform::FolderBoundary boundary(folder);
+  platform::FileReader reader;
   // An ID with a separator or a NUL in it names no file of this folder.
   const bool namesAFile = firstFile.find_first_of(std::string("/\0", 2)) == std::string::npos;
   if (namesAFile && platform::FileExists(match.file)) {
-    match.element = QueryInside(folder, boundary, firstFile, match.file, key, lookup, indexed);
+    match.element = QueryInside(folder, boundary, {firstFile, match.file}, key, lookup, indexed, reader);
   }
   if (match.element) return match;
   const std::vector<platform::FileEntry> listing = platform::ListFiles(folder);
   if (indexed) ForgetUnlistedFiles(folder, listing);
   for (const platform::FileEntry& entry : listing) {
     if (!IsCatalogueFileName(entry.name)) continue;
-    match.element = QueryInside(folder, boundary, entry.name, entry.path, key, lookup, indexed);
+    match.element = QueryInside(folder, boundary, entry, key, lookup, indexed, reader);
     if (match.element) {
       match.file = entry.path;
       break;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -45,9 +46,11 @@ std::vector<FileEntry> ListFiles(const std::string& folder) {
   return files;
 }
 
-int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem) {
-  // Non-blocking, so that opening a pipe does not wait for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+namespace {
+
+// Checks that `fd` (-1 when the open failed) holds a regular file of at most `maxBytes`
+// bytes; -1, with `problem` set and the descriptor closed, when it does not.
+int CheckedRegularFile(int fd, std::int64_t maxBytes, std::string& problem) {
   if (fd < 0) {
     problem = std::string("The file cannot be opened: ") + std::strerror(errno);
     return -1;
@@ -67,53 +70,111 @@ int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string&
   return -1;
 }
 
-std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem,
-                                           const FolderBoundary* boundary) {
-  const int fd = OpenRegularFile(path, maxBytes, problem);
+// Non-blocking, so that opening a pipe does not wait for a writer.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+}  // namespace
+
+int OpenRegularFile(const std::string& path, std::int64_t maxBytes, std::string& problem) {
+  return CheckedRegularFile(::open(path.c_str(), kOpenFlags), maxBytes, problem);
+}
+
+std::optional<std::string_view> FileReader::Read(int fd, std::int64_t maxBytes, std::string& problem) {
   if (fd < 0) return std::nullopt;
-  if (boundary != nullptr && !boundary->ContainsOpenFile(fd, path)) {
-    ::close(fd);
-    problem = kOutsideFolderReason;
-    return std::nullopt;
-  }
-  std::string content;
-  char buffer[65536];
+  // Read straight into the buffer, sized from the descriptor (one byte more, to see the
+  // end at once); a file that grows while it is read is followed up to the limit.
+  struct stat info {};
+  const std::size_t expected =
+      ::fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<std::size_t>(info.st_size) + 1 : 65536;
+  Reserve(expected);
+  std::size_t filled = 0;
   for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (filled == capacity_) Reserve(capacity_ * 2, filled);
+    const ssize_t got = ::read(fd, buffer_.get() + filled, capacity_ - filled);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) problem = std::string("The file cannot be read: ") + std::strerror(errno);
-    if (got > 0 && static_cast<std::int64_t>(content.size()) + got > maxBytes) problem = "The file is too large to load.";
+    if (got > 0 && static_cast<std::int64_t>(filled) + got > maxBytes) problem = "The file is too large to load.";
     if (got <= 0 || !problem.empty()) {
       ::close(fd);
-      if (problem.empty()) return content;
-      return std::nullopt;
+      if (!problem.empty()) return std::nullopt;
+      return std::string_view(buffer_.get(), filled);
     }
-    content.append(buffer, static_cast<std::size_t>(got));
+    filled += static_cast<std::size_t>(got);
   }
 }
 
+std::optional<std::string_view> FileReader::Read(const std::string& path, std::int64_t maxBytes, std::string& problem) {
+  return Read(OpenRegularFile(path, maxBytes, problem), maxBytes, problem);
+}
+
+std::optional<std::string_view> FileReader::ReadInside(const FolderBoundary& folder, const FileEntry& file,
+                                                       std::int64_t maxBytes, std::string& problem) {
+  return Read(folder.OpenInside(file, maxBytes, problem), maxBytes, problem);
+}
+
+void FileReader::Reserve(std::size_t capacity, std::size_t keep) {
+  if (capacity <= capacity_) return;
+  // Left uninitialised: every byte handed out is read into first.
+  std::unique_ptr<char[]> grown(new char[capacity]);
+  if (keep > 0) std::memcpy(grown.get(), buffer_.get(), keep);
+  buffer_ = std::move(grown);
+  capacity_ = capacity;
+}
+
 std::optional<std::string> ReadRegularFile(const std::string& path, std::int64_t maxBytes) {
+  FileReader reader;
   std::string problem;
-  return ReadRegularFile(path, maxBytes, problem);
+  const std::optional<std::string_view> content = reader.Read(path, maxBytes, problem);
+  if (!content) return std::nullopt;
+  return std::string(*content);
 }
 
 FolderBoundary::FolderBoundary(const std::string& folder) {
   std::error_code error;
   const fs::path root = fs::canonical(folder, error);
-  if (!error) root_ = root.string();
+  if (error) return;
+  root_ = root.string();
+  folder_ = ::open(root_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderBoundary::~FolderBoundary() {
+  if (folder_ >= 0) ::close(folder_);
+}
+
+int FolderBoundary::OpenInside(const FileEntry& file, std::int64_t maxBytes, std::string& problem) const {
+  if (root_.empty() || folder_ < 0) {
+    problem = kOutsideFolderReason;
+    return -1;
+  }
+  // A file of the folder itself is opened relative to the folder resolved at the start,
+  // so no link anywhere on its path can lead elsewhere; only a link in the folder
+  // is followed, and then judged by where its descriptor leads.
+  int fd = file.name.find('/') == std::string::npos
+               ? ::openat(folder_, file.name.c_str(), kOpenFlags | O_NOFOLLOW)
+               : -1;
+  if (fd < 0 && (file.name.find('/') != std::string::npos || errno == ELOOP)) {
+    fd = ::open(file.path.c_str(), kOpenFlags);
+    if (fd >= 0 && !ContainsOpenFile(fd, file.path)) {
+      ::close(fd);
+      problem = kOutsideFolderReason;
+      return -1;
+    }
+  }
+  return CheckedRegularFile(fd, maxBytes, problem);
 }
 
 bool FolderBoundary::ContainsOpenFile(int fd, const std::string& path) const {
   // The kernel names the file a descriptor holds; a deleted one, or one without /proc,
   // is judged by the path when that still leads to the very same file.
-  std::error_code error;
-  const fs::path held = fs::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
-  struct stat open {}, named {};
-  if (!error && ::fstat(fd, &open) == 0 && ::stat(held.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
-      open.st_ino == named.st_ino) {
-    return ContainsCanonical(held.string());
+  char held[PATH_MAX + 1];
+  const ssize_t length = ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), held, PATH_MAX);
+  if (length > 0 && held[0] == '/') {
+    const std::string name(held, static_cast<std::size_t>(length));
+    if (!name.ends_with(" (deleted)")) return ContainsCanonical(name);
   }
+  std::error_code error;
   const fs::path file = fs::canonical(path, error);
+  struct stat open {}, named {};
   if (error || ::fstat(fd, &open) != 0 || ::stat(file.c_str(), &named) != 0) return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino && ContainsCanonical(file.string());
 }

@@ -232,8 +232,9 @@ void PrepareXmlParser() {
 }
 
 bool XmlDocument::load(const std::string& path) {
+  FileReader reader;
   std::string problem;
-  const std::optional<std::string> bytes = ReadRegularFile(path, kMaxXmlFileBytes, problem);
+  const std::optional<std::string_view> bytes = reader.Read(path, kMaxXmlFileBytes, problem);
   if (!bytes) {
     failUnreadable(problem);
     return false;
