@@ -109,6 +109,9 @@ int ImportXifCommand(const std::vector<std::string>& files, const std::string& f
                      {entry.catalogueFile, entry.device.catalogueEntry}},
                     force);
       if (!json) PrintDevice(out, entry);
+      // What was written is not kept: a run of many files holds one device's files at a time.
+      entry.device.catalogueEntry = std::string();
+      entry.device.configurationFile = std::string();
       written.push_back(std::move(entry));
     } catch (const DeviceInterfaceError& error) {
       failed.push_back({source, error.line(), error.description()});
