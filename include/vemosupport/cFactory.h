@@ -3,7 +3,6 @@
 // The factory: the one class a caller creates. A factory is used on one thread at a
 // time; several factories may work on several threads at once.
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +15,11 @@ namespace vemo {
 // configuration records and virtual nodes.
 class VEMO_EXPORT cFactory : public _cFactory, public std::enable_shared_from_this<cFactory> {
  public:
+  cFactory();
+  ~cFactory() override;
+  cFactory(const cFactory&) = delete;
+  cFactory& operator=(const cFactory&) = delete;
+
   // Errors: 76 "Folder not found" when no catalogue folder exists; 380 when the trimmed
   // ID is neither 4 nor 16 characters long. A record that fails to load (a device entry
   // without "DevInfo") raises its own error.
@@ -28,10 +32,8 @@ class VEMO_EXPORT cFactory : public _cFactory, public std::enable_shared_from_th
                                                                 const std::string& sXMLFolder = "") override;
 
  private:
-  std::string ResolveOrRaise(const std::string& sXMLFolder, const char* source);
-
-  std::int32_t m_lNodeCount = 0;
-  std::string m_sXMLFolder;  // the folder this factory remembered
+  struct State;  // the node count and the remembered folder, kept out of this header
+  std::unique_ptr<State> state_;
 };
 
 // The application object: this thread's predeclared factory, whose methods automation

@@ -1,8 +1,10 @@
 #include "vemosupport/cFactory.h"
 
+#include <cstdint>
 #include <limits>
+#include <string>
 
-#include "factory/catalogue_search.h"
+#include "catalogue/catalogue_search.h"
 #include "factory/folder_resolution.h"
 #include "vemosupport/host.h"
 #include "node/C472VirtualNode.h"
@@ -22,14 +24,22 @@ constexpr std::size_t kDeviceCodeLength = 4;
 
 }  // namespace
 
-std::string cFactory::ResolveOrRaise(const std::string& sXMLFolder, const char* source) {
-  std::string folder = ResolveXMLFolder(m_sXMLFolder, TrimSpaces(sXMLFolder));
-  if (folder.empty()) throw AutomationError(err::kPathNotFound, source, "Folder not found");
-  return folder;
-}
+struct cFactory::State {
+  std::int32_t m_lNodeCount = 0;
+  std::string m_sXMLFolder;  // the folder this factory remembered
+
+  std::string ResolveOrRaise(const std::string& sXMLFolder, const char* source) {
+    std::string folder = ResolveXMLFolder(m_sXMLFolder, TrimSpaces(sXMLFolder));
+    if (folder.empty()) throw AutomationError(err::kPathNotFound, source, "Folder not found");
+    return folder;
+  }
+};
+
+cFactory::cFactory() : state_(std::make_unique<State>()) {}
+cFactory::~cFactory() = default;
 
 std::shared_ptr<IVemoProgIDInfo> cFactory::CreateProgIDInfo(const std::string& sProgID, const std::string& sXMLFolder) {
-  const std::string folder = ResolveOrRaise(sXMLFolder, "CreateProgIDInfo");
+  const std::string folder = state_->ResolveOrRaise(sXMLFolder, "CreateProgIDInfo");
   const std::string id = TrimSpaces(sProgID);
   const std::size_t length = CharacterCount(id);
   CatalogueMatch match;
@@ -49,7 +59,7 @@ std::shared_ptr<IVemoProgIDInfo> cFactory::CreateProgIDInfo(const std::string& s
 
 std::shared_ptr<IVemoProgIDConfigInfo> cFactory::CreateProgIDConfigInfo(const std::string& sProgID,
                                                                         const std::string& sXMLFolder) {
-  const std::string folder = ResolveOrRaise(sXMLFolder, "CreateProgIDConfigInfo");
+  const std::string folder = state_->ResolveOrRaise(sXMLFolder, "CreateProgIDConfigInfo");
   const std::string id = TrimSpaces(sProgID);
   if (CharacterCount(id) != kProgramIdLength) {
     throw AutomationError(err::kInvalidValue, "CreateProgIDConfigInfo",
@@ -65,9 +75,10 @@ std::shared_ptr<IVemoProgIDConfigInfo> cFactory::CreateProgIDConfigInfo(const st
 std::shared_ptr<_C472VirtualNode> cFactory::CreateVirtualC472Node(const std::shared_ptr<IVemoProgIDInfo>& oProgIDInfo) {
   if (!oProgIDInfo) return nullptr;
   auto node = std::make_shared<C472VirtualNode>();
-  const std::string number = UniqueNodeNumber(m_lNodeCount);
+  std::int32_t& count = state_->m_lNodeCount;
+  const std::string number = UniqueNodeNumber(count);
   // The count stops at its largest value rather than wrapping to a negative number.
-  if (m_lNodeCount < std::numeric_limits<std::int32_t>::max()) ++m_lNodeCount;
+  if (count < std::numeric_limits<std::int32_t>::max()) ++count;
   node->InitNode(oProgIDInfo, number);
   return node;
 }

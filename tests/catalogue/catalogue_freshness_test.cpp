@@ -8,7 +8,7 @@
 #include <cstring>
 #include <thread>
 
-#include "factory/catalogue_differential.h"
+#include "catalogue/catalogue_differential.h"
 
 namespace vemo {
 namespace {

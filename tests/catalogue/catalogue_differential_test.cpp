@@ -5,7 +5,7 @@
 // VEMO_DIFFERENTIAL_ITERATIONS (default 30) and VEMO_DIFFERENTIAL_FILES (default 12)
 // make the changing-folder case run longer, on bigger folders; VEMO_DIFFERENTIAL_SEED
 // repeats one run.
-#include "factory/catalogue_differential.h"
+#include "catalogue/catalogue_differential.h"
 
 #include <cstdlib>
 

@@ -4,8 +4,8 @@
 #include <map>
 #include <set>
 
-#include "factory/catalogue_scan.h"
-#include "factory/catalogue_search.h"
+#include "catalogue/catalogue_scan.h"
+#include "catalogue/catalogue_search.h"
 #include "node/C472VirtualNode.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"

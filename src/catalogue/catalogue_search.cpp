@@ -1,6 +1,6 @@
-#include "factory/catalogue_search.h"
+#include "catalogue/catalogue_search.h"
 
-#include "factory/catalogue_index.h"
+#include "catalogue/catalogue_index.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "support/xml_loading.h"

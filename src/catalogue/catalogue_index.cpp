@@ -1,6 +1,6 @@
 // The per-process index of catalogue folders: for each file, what it held when it was
 // last read, and the hash of the bytes it was read from.
-#include "factory/catalogue_index.h"
+#include "catalogue/catalogue_index.h"
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "common/test_support.h"
-#include "factory/catalogue_search.h"
+#include "catalogue/catalogue_search.h"
 
 namespace vemo {
 namespace {

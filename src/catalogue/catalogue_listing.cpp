@@ -1,6 +1,6 @@
 // Listing a catalogue folder with the lookup's own file order, rules and limits.
-#include "factory/catalogue_scan.h"
-#include "factory/catalogue_search.h"
+#include "catalogue/catalogue_scan.h"
+#include "catalogue/catalogue_search.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "progid/cProgIDInfo.h"

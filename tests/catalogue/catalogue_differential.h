@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "common/test_support.h"
-#include "factory/catalogue_index.h"
-#include "factory/catalogue_search.h"
+#include "catalogue/catalogue_index.h"
+#include "catalogue/catalogue_search.h"
 #include "platform/xml_dom.h"
 
 namespace vemo::test::differential {
