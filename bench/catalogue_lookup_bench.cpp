@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "peak_memory.h"
 #include "vemosupport/IVemoProgIDInfo.h"
 #include "vemosupport/cFactory.h"
 #include "vemosupport/catalogue.h"
@@ -207,40 +208,6 @@ LOOKUP_BENCHMARK(BM_ReadAndHashEveryFile);
 
 // --- Peak memory ---------------------------------------------------------------------
 
-long StatusKilobytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line)) {
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-  }
-  return -1;
-}
-
-// Runs `work` in a child process and answers how far its resident memory rose above
-// what it was when `work` began, in kilobytes (free heap is returned and the peak
-// counter reset first, so that memory the parent freed is not used again unseen).
-long PeakRiseKilobytes(const std::function<void()>& work) {
-  int pipe[2];
-  if (::pipe(pipe) != 0) return -1;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipe[0]);
-    ::malloc_trim(0);  // free heap inherited from the parent goes back, so new use shows
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the present
-    const long before = StatusKilobytes("VmRSS:");
-    work();
-    const long rise = StatusKilobytes("VmHWM:") - before;
-    (void)!::write(pipe[1], &rise, sizeof rise);
-    ::_exit(0);
-  }
-  ::close(pipe[1]);
-  long rise = -1;
-  if (::read(pipe[0], &rise, sizeof rise) != sizeof rise) rise = -1;
-  ::close(pipe[0]);
-  ::waitpid(child, nullptr, 0);
-  return rise;
-}
-
 void BM_PeakMemory(benchmark::State& state) {
   const Folder& folder = FolderFor(state);
   std::string largest;
@@ -250,17 +217,17 @@ void BM_PeakMemory(benchmark::State& state) {
   long coldScan = 0, plainScan = 0, oneDocument = 0;
   double indexBytes = 0;
   for (auto _ : state) {
-    coldScan = PeakRiseKilobytes([&] {
+    coldScan = vemo::bench::PeakRiseKilobytes([&] {
       ForgetTheIndex();
       vemo::cFactory factory;
       (void)Finds(factory, folder, kWantedCode);
     });
-    plainScan = PeakRiseKilobytes([&] {
+    plainScan = vemo::bench::PeakRiseKilobytes([&] {
       vemo::SetCatalogueIndexEnabled(false);
       vemo::cFactory factory;
       (void)Finds(factory, folder, kWantedCode);
     });
-    oneDocument = PeakRiseKilobytes([&] {
+    oneDocument = vemo::bench::PeakRiseKilobytes([&] {
       xmlDocPtr doc = xmlReadFile(largest.c_str(), nullptr, XML_PARSE_NOENT | XML_PARSE_NONET);
       xmlFreeDoc(doc);
     });

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "importer/xif_reader.h"
+#include "peak_memory.h"
 #include "vemosupport/cFactory.h"
 #include "vemosupport/host.h"
 #include "vemosupport/importer.h"
@@ -174,37 +175,6 @@ const std::vector<HugeCase>& HugeCases() {
   return cases;
 }
 
-long StatusKilobytes(const char* field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
-  }
-  return -1;
-}
-
-// How far resident memory rises above where it was while `work` runs in a child process.
-long PeakRiseKilobytes(const std::function<void()>& work) {
-  int pipe[2];
-  if (::pipe(pipe) != 0) return -1;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipe[0]);
-    ::malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = StatusKilobytes("VmRSS:");
-    work();
-    const long rise = StatusKilobytes("VmHWM:") - before;
-    (void)!::write(pipe[1], &rise, sizeof rise);
-    ::_exit(0);
-  }
-  ::close(pipe[1]);
-  long rise = -1;
-  if (::read(pipe[0], &rise, sizeof rise) != sizeof rise) rise = -1;
-  ::close(pipe[0]);
-  ::waitpid(child, nullptr, 0);
-  return rise;
-}
-
 // The import of one file, refused or not: the sizes of what it wrote, 0 when refused.
 std::size_t ImportOrRefuse(const std::string& text) {
   try {
@@ -220,7 +190,7 @@ void BM_ImportDeclaredHuge(benchmark::State& state) {
   state.SetLabel(huge.name);
   std::size_t written = 0;
   for (auto _ : state) written = ImportOrRefuse(huge.text);
-  const long rise = PeakRiseKilobytes([&] { benchmark::DoNotOptimize(ImportOrRefuse(huge.text)); });
+  const long rise = vemo::bench::PeakRiseKilobytes([&] { benchmark::DoNotOptimize(ImportOrRefuse(huge.text)); });
   state.counters["input_bytes"] = static_cast<double>(huge.text.size());
   state.counters["written_bytes"] = static_cast<double>(written);
   state.counters["peak_rise_KiB"] = static_cast<double>(rise);
