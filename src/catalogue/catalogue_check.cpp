@@ -14,6 +14,7 @@
 #include "points/C472VirtualNVCol.h"
 #include "progid/cProgIDInfo.h"
 #include "progid/item_list.h"
+#include "support/catalogue_names.h"
 #include "support/standard_types.h"
 #include "support/xml_loading.h"
 #include "vemosupport/I709LMObject.h"
@@ -41,11 +42,6 @@ constexpr const char* kDuplicateCpKey = "duplicate-cp-key";
 constexpr const char* kPopulationError = "population-error";
 constexpr const char* kEntryError = "entry-error";
 
-// The values a valid record reads exactly once each.
-constexpr const char* kRecognisedAttributes[] = {"ProgramID",     "ImgBlockSize", "IsHostBased",    "IsHybridBased",
-                                                 "IsNeuronBased", "SupportsFlash", "Has472Plugin", "SupportsOffline"};
-constexpr const char* kRecognisedDevInfo[] = {"DeviceCode", "DeviceType", "DeviceTypeEx", "Manufacturer",
-                                              "PluginRev",  "FirmRev",    "SelfDoc"};
 
 // A message box's text on one line: lines trimmed, blank ones dropped, joined by a
 // blank after a line that ends a sentence or a label, else by "; ".
@@ -185,8 +181,8 @@ class CatalogueChecker {
     entry.file = file;
     entry.position = position;
     entry.device = files_[file].devices[position];
-    entry.programIdAttribute = entry.device.getAttribute("ProgramID");
-    if (entry.device.selectSingleNode("DevInfo")) {
+    entry.programIdAttribute = entry.device.getAttribute(names::kProgramId);
+    if (entry.device.selectSingleNode(names::kDevInfo)) {
       Guarded(entry, [&] {
         auto record = std::make_shared<cProgIDInfo>();
         record->LoadDeviceEntry(entry.device, files_[file].path);
@@ -243,13 +239,13 @@ class CatalogueChecker {
   // (a device element nested deeper than below the root).
   Entry* EntryOf(const CatalogueMatch& match) {
     const platform::XmlNode root = match.element.parentNode();
-    if (!root || root.parentNode() || match.element.baseName() != "C5Device" || !match.element.inNoNamespace()) {
+    if (!root || root.parentNode() || match.element.baseName() != names::kDevice || !match.element.inNoNamespace()) {
       return nullptr;
     }
     std::size_t position = 0;
     for (platform::XmlNode sibling = root.firstChild(); sibling && !(sibling == match.element);
          sibling = sibling.nextSibling()) {
-      if (sibling.nodeType() == platform::XmlNodeType::Element && sibling.baseName() == "C5Device" &&
+      if (sibling.nodeType() == platform::XmlNodeType::Element && sibling.baseName() == names::kDevice &&
           sibling.inNoNamespace()) {
         ++position;
       }
@@ -333,7 +329,7 @@ class CatalogueChecker {
     if (!entry.record) {
       AddProblem(entry, kMissingDevInfo,
                  "The entry has no DevInfo element: a lookup of it fails with error 91 and gives no record, so no "
-                 "node can be made from it. Add a DevInfo element with " + List(Names(kRecognisedDevInfo)) + ".");
+                 "node can be made from it. Add a DevInfo element with " + List(Names(names::kDevInfoValues)) + ".");
       return;
     }
     const std::string attribute = entry.programIdAttribute.value_or("");
@@ -345,7 +341,7 @@ class CatalogueChecker {
     if (entry.record->IsValid()) return;
     std::map<std::string, int> counts;
     for (const platform::XmlAttribute& item : entry.device.attributes()) ++counts[item.baseName];
-    const platform::XmlNode devInfo = entry.device.selectSingleNode("DevInfo");
+    const platform::XmlNode devInfo = entry.device.selectSingleNode(names::kDevInfo);
     std::set<std::string> valued;
     for (const NamedValue& item : ValuedChildElements(devInfo)) {
       ++counts[item.name];
@@ -360,17 +356,17 @@ class CatalogueChecker {
       const bool present = inDevInfo && devInfo.selectSingleNode(name);
       (present ? unread : missing).push_back(name);
     };
-    for (const char* name : kRecognisedAttributes) tally(name, false);
-    for (const char* name : kRecognisedDevInfo) tally(name, true);
+    for (const char* name : names::kDeviceAttributes) tally(name, false);
+    for (const char* name : names::kDevInfoValues) tally(name, true);
     std::vector<std::string> parts;
     if (!missing.empty()) parts.push_back("it lacks " + List(missing));
     if (!unread.empty()) parts.push_back(List(unread) + " cannot be read (the content must start with plain text)");
     if (!repeated.empty()) parts.push_back("it repeats " + List(repeated));
     AddProblem(entry, kInvalidRecord,
                "The record's IsValid is false: " + List(parts) + ". A valid entry has each of the attributes " +
-                   List(Names(kRecognisedAttributes)) +
+                   List(Names(names::kDeviceAttributes)) +
                    " and each of the DevInfo elements " +
-                   List(Names(kRecognisedDevInfo)) + " exactly once.");
+                   List(Names(names::kDevInfoValues)) + " exactly once.");
   }
 
   // True when population of the entry's record reads this very element: the first entry
@@ -379,7 +375,7 @@ class CatalogueChecker {
     if (!entry.record || entry.record->ProgramID().find('"') != std::string::npos) return false;
     const std::string wanted = "P" + entry.record->ProgramID();
     for (const platform::XmlNode& device : files_[entry.file].devices) {
-      if (device.getAttribute("ProgramID") == wanted) return device == entry.device;
+      if (device.getAttribute(names::kProgramId) == wanted) return device == entry.device;
     }
     return false;
   }
@@ -426,9 +422,9 @@ class CatalogueChecker {
                      ". Correct its applies-to or select text, or the device's self-documentation string.");
     };
 
-    const platform::XmlNode cpSection = entry.device.selectSingleNode("CPs");
+    const platform::XmlNode cpSection = entry.device.selectSingleNode(names::kCpSection);
     std::map<std::int32_t, std::string> keys;
-    for (const platform::XmlNode& element : MemberElements(cpSection, "CP")) {
+    for (const platform::XmlNode& element : MemberElements(cpSection, names::kCp)) {
       const auto scratch = std::make_shared<C472VirtualCPCol>();
       const std::shared_ptr<C472VirtualCP> cp = scratch->AddCP(element);
       const std::string label = CpLabel(element, cp.get());
@@ -451,9 +447,9 @@ class CatalogueChecker {
     }
 
     std::map<std::int16_t, std::string> indexes;
-    for (const char* section : {"NCIs", "NVIs", "NVOs"}) {
-      const bool isConfig = std::string(section) == "NCIs";
-      for (const platform::XmlNode& element : MemberElements(entry.device.selectSingleNode(section), "NV")) {
+    for (const char* section : {names::kConfigNvSection, names::kInputNvSection, names::kOutputNvSection}) {
+      const bool isConfig = section == names::kConfigNvSection;
+      for (const platform::XmlNode& element : MemberElements(entry.device.selectSingleNode(section), names::kNv)) {
         const std::string label = NvLabel(element, section);
         std::shared_ptr<C472VirtualNV> nv;
         {

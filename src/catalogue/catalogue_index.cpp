@@ -15,6 +15,7 @@
 #include <unordered_set>
 
 #include "platform/xml_scan.h"
+#include "support/catalogue_names.h"
 #include "support/xml_loading.h"
 #include "vemosupport/catalogue.h"
 
@@ -22,10 +23,7 @@ namespace vemo {
 
 namespace {
 
-constexpr const char* kDeviceElement = "C5Device";
-constexpr const char* kProgramIdAttribute = "ProgramID";
-constexpr const char* kDevInfoElement = "DevInfo";
-constexpr const char* kDeviceCodeElement = "DeviceCode";
+using names::kDevInfo, names::kDevice, names::kDeviceCode, names::kProgramId;
 
 // Folders kept, least recently used dropped first.
 constexpr std::size_t kMaxFolders = 16;
@@ -61,19 +59,19 @@ CatalogueFileKeys KeysOfDocument(const platform::XmlDocument& document) {
   keys.kind = CatalogueFileKeys::Kind::Catalogue;
   std::vector<std::string> programIds, deviceCodes;
   for (platform::XmlNode child = root.firstChild(); child; child = child.nextSibling()) {
-    if (!IsElementNamed(child, kDeviceElement)) continue;
+    if (!IsElementNamed(child, kDevice)) continue;
     for (const platform::XmlAttribute& attribute : child.attributes()) {
-      if (attribute.baseName == kProgramIdAttribute) programIds.push_back(attribute.value);
+      if (attribute.baseName == kProgramId) programIds.push_back(attribute.value);
     }
   }
   std::vector<platform::XmlNode> pending{root};
   while (!pending.empty()) {
     const platform::XmlNode node = std::move(pending.back());
     pending.pop_back();
-    const bool devInfo = IsElementNamed(node, kDevInfoElement);
+    const bool devInfo = IsElementNamed(node, kDevInfo);
     for (platform::XmlNode child = node.firstChild(); child; child = child.nextSibling()) {
       if (child.nodeType() != platform::XmlNodeType::Element) continue;
-      if (devInfo && child.baseName() == kDeviceCodeElement) deviceCodes.push_back(child.text());
+      if (devInfo && child.baseName() == kDeviceCode) deviceCodes.push_back(child.text());
       pending.push_back(child);
     }
   }
@@ -191,11 +189,11 @@ bool CatalogueFileKeys::MayHoldDeviceCode(const std::string& code) const {
 }
 
 CatalogueFileKeys ReadCatalogueFileKeys(const std::string& path, std::string_view bytes) {
-  static constexpr platform::XmlScanNames kNames{kDeviceElement, kProgramIdAttribute, kDevInfoElement,
-                                                 kDeviceCodeElement};
+  static constexpr platform::XmlScanNames kNames{kDevice, kProgramId, kDevInfo,
+                                                 kDeviceCode};
   if (std::optional<platform::XmlScan> scan = platform::ScanXmlBytes(path, bytes, kNames)) {
     CatalogueFileKeys keys;
-    if (scan->rootName != kCatalogueRoot) return keys;
+    if (scan->rootName != names::kCatalogueRoot) return keys;
     keys.kind = CatalogueFileKeys::Kind::Catalogue;
     Keep(std::move(scan->entryAttributes), keys.programIds, keys.everyKeyKept);
     Keep(std::move(scan->keyTexts), keys.deviceCodes, keys.everyKeyKept);

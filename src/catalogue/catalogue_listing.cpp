@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "progid/cProgIDInfo.h"
+#include "support/catalogue_names.h"
 #include "support/xml_loading.h"
 #include "vemosupport/catalogue.h"
 
@@ -18,8 +19,8 @@ std::string Describe(const platform::XmlParseError& error) {
 // The entry as its device-information record reads it; an entry without "DevInfo",
 // which gives no record, by its program ID alone.
 CatalogueEntry ReadEntry(const platform::XmlNode& device, const std::string& file) {
-  if (!device.selectSingleNode("DevInfo")) {
-    return CatalogueEntry{WithoutFirstCharacter(device.getAttribute("ProgramID").value_or("")), {}, {}, {}, file};
+  if (!device.selectSingleNode(names::kDevInfo)) {
+    return CatalogueEntry{WithoutFirstCharacter(device.getAttribute(names::kProgramId).value_or("")), {}, {}, {}, file};
   }
   cProgIDInfo record;
   record.LoadDeviceEntry(device, file);
@@ -47,7 +48,7 @@ void ScanCatalogue(const std::string& folder, const std::function<void(const Sca
     const platform::XmlNode catalogue = CatalogueRoot(document);
     for (platform::XmlNode child = catalogue.firstChild(); child; child = child.nextSibling()) {
       // What the lookup's "child::C5Device" selects: elements of that name in no namespace.
-      if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == "C5Device" &&
+      if (child.nodeType() == platform::XmlNodeType::Element && child.baseName() == names::kDevice &&
           child.inNoNamespace()) {
         scanned.devices.push_back(child);
       }

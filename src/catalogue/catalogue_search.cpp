@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_index.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
+#include "support/catalogue_names.h"
 #include "support/xml_loading.h"
 
 namespace vemo {
@@ -107,7 +108,8 @@ platform::XmlNode FindDeviceCodeIn(const std::optional<platform::XmlDocument>& d
   if (sDeviceCode.find('"') != std::string::npos) return {};
   // Every "DevInfo" at any depth below the root whose "DeviceCode" child has exactly
   // this text; "descendant::" selects what ".//" does without visiting every node twice.
-  const platform::XmlNode devInfo = root.selectSingleNode("descendant::DevInfo[DeviceCode = \"" + sDeviceCode + "\"]");
+  const platform::XmlNode devInfo = root.selectSingleNode(std::string("descendant::") + names::kDevInfo + "[" + names::kDeviceCode +
+                                                         " = \"" + sDeviceCode + "\"]");
   return devInfo ? devInfo.parentNode() : platform::XmlNode();
 }
 

@@ -11,6 +11,7 @@
 #include "importer/safe_text.h"
 #include "importer/self_documentation.h"
 #include "platform/text.h"
+#include "support/catalogue_names.h"
 
 namespace vemo::importer {
 
@@ -173,16 +174,17 @@ std::string EntryXml(const XifDevice& device, const NodeSelfDoc& node, const Dev
           "SupportsOffline=\"Yes\">\n"
           "    <DevInfo>\n";
   const std::tuple<const char*, const std::string&> devInfo[] = {
-      {"DeviceCode", info.deviceCode},     {"DeviceType", info.deviceType}, {"DeviceTypeEx", info.deviceTypeEx},
-      {"Manufacturer", info.manufacturer}, {"PluginRev", info.pluginRev},   {"FirmRev", info.firmRev},
-      {"SelfDoc", node.text}};
+      {names::kDeviceCode, info.deviceCode},     {names::kDeviceType, info.deviceType},
+      {names::kDeviceTypeEx, info.deviceTypeEx}, {names::kManufacturer, info.manufacturer},
+      {names::kPluginRev, info.pluginRev},       {names::kFirmRev, info.firmRev},
+      {names::kSelfDoc, node.text}};
   const auto line = [&](const char* name, const std::string& value, const std::string& subject) {
     text += "      ";
     xml.Element(text, name, value, subject);
     text += '\n';
   };
   for (const auto& [name, value] : devInfo) {
-    line(name, value, std::string(name) == "SelfDoc" ? "node self-documentation" : "DevInfo " + std::string(name));
+    line(name, value, name == names::kSelfDoc ? "node self-documentation" : "DevInfo " + std::string(name));
   }
   // Where the entry came from; population does not read these.
   if (!device.xifVersion.empty()) line("XifVersion", device.xifVersion, "XIF version");
@@ -196,9 +198,9 @@ std::string EntryXml(const XifDevice& device, const NodeSelfDoc& node, const Dev
     text += "</Name></CP>\n";
   }
   text += "    </CPs>\n";
-  AppendNvSectionXml(text, "NCIs", 'N', points, [](const NvPoint& nv) { return nv.config; }, xml);
-  AppendNvSectionXml(text, "NVIs", 'I', points, [](const NvPoint& nv) { return !nv.config && !nv.output; }, xml);
-  AppendNvSectionXml(text, "NVOs", 'O', points, [](const NvPoint& nv) { return !nv.config && nv.output; }, xml);
+  AppendNvSectionXml(text, names::kConfigNvSection, 'N', points, [](const NvPoint& nv) { return nv.config; }, xml);
+  AppendNvSectionXml(text, names::kInputNvSection, 'I', points, [](const NvPoint& nv) { return !nv.config && !nv.output; }, xml);
+  AppendNvSectionXml(text, names::kOutputNvSection, 'O', points, [](const NvPoint& nv) { return !nv.config && nv.output; }, xml);
   text += "  </C5Device>\n</C5Devices>\n";
   return text;
 }

@@ -7,6 +7,7 @@
 #include "points/C472VirtualCPCol.h"
 #include "points/C472VirtualNVCol.h"
 #include "services/kiv_reader.h"
+#include "support/catalogue_names.h"
 #include "support/xml_loading.h"
 
 namespace vemo {
@@ -61,11 +62,11 @@ bool C472VirtualNode::Populate(const std::string& sKivName) {
     if (device) {
       LoadCPs(device);
       if (m_oCPs) m_bPopulated = m_oCPs->ConfigurationProperties()->Count() >= 1;
-      LoadNVs(device, "NCIs");
+      LoadNVs(device, names::kConfigNvSection);
       // Only configuration NVs count towards configuration data.
       if (m_oNVs) m_bPopulated = m_bPopulated || m_oNVs->NetworkVariables()->Count() >= 1;
-      LoadNVs(device, "NVIs");
-      LoadNVs(device, "NVOs");
+      LoadNVs(device, names::kInputNvSection);
+      LoadNVs(device, names::kOutputNvSection);
       if (m_oNVs) {
         const std::int32_t size = m_oNVs->ConfigDataSize();
         if (size > 0) m_oConfigData->Allocate(RoundToInt32(static_cast<double>(m_oConfigData->DataSize()) + size));
@@ -94,10 +95,10 @@ void C472VirtualNode::BuildLMObjects() {
 }
 
 void C472VirtualNode::LoadCPs(const platform::XmlNode& oDevice) {
-  const platform::XmlNode section = oDevice.selectSingleNode("CPs");
+  const platform::XmlNode section = oDevice.selectSingleNode(names::kCpSection);
   if (!section) return;
   m_oCPs = std::make_shared<C472VirtualCPCol>();
-  ForEachMember(section, "CP", [this](const platform::XmlNode& element) {
+  ForEachMember(section, names::kCp, [this](const platform::XmlNode& element) {
     const std::shared_ptr<C472VirtualCP> cp = m_oCPs->AddCP(element);
     if (!cp) return;
     if (cp->AppliesTo() >= 2) {
@@ -116,8 +117,8 @@ void C472VirtualNode::LoadNVs(const platform::XmlNode& oDevice, const std::strin
   const platform::XmlNode section = oDevice.selectSingleNode(sSection);
   if (!section) return;
   if (!m_oNVs) m_oNVs = std::make_shared<C472VirtualNVCol>();
-  const bool isConfig = sSection == "NCIs";
-  ForEachMember(section, "NV", [&](const platform::XmlNode& element) {
+  const bool isConfig = sSection == names::kConfigNvSection;
+  ForEachMember(section, names::kNv, [&](const platform::XmlNode& element) {
     const std::shared_ptr<C472VirtualNV> nv = m_oNVs->AddNV(element, isConfig);
     if (!nv) return;
     nv->SetSection(sSection);

@@ -9,6 +9,7 @@
 #include "vemosupport/IC472VirtualObj.h"
 #include "vemosupport/IVemoDataPointLayout.h"
 #include "points/ConfigDataBlock.h"
+#include "support/catalogue_names.h"
 
 namespace vemo {
 
@@ -41,7 +42,7 @@ class C472VirtualCP : public I709ConfigurationProperty,
   std::int32_t Index() const override { return m_lIndex; }
 
   // IVemoDataPointLayout
-  std::string Section() const override { return "CPs"; }
+  std::string Section() const override { return names::kCpSection; }
   std::int32_t BlockOffset() const override { return HasStorage() ? m_lDataOffset : -1; }
 
   // Component-internal members.

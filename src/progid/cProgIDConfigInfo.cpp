@@ -1,6 +1,7 @@
 #include "progid/cProgIDConfigInfo.h"
 
 #include "platform/number_text.h"
+#include "support/catalogue_names.h"
 
 namespace vemo {
 
@@ -15,11 +16,11 @@ void cProgIDConfigInfo::LoadConfigEntry(const platform::XmlNode& oDevice, const 
   m_sXMLFilename = sXMLFilename;
   if (!oDevice) return;
 
-  if (const std::optional<std::string> programId = oDevice.getAttribute("ProgramID")) m_sProgramID = *programId;
+  if (const std::optional<std::string> programId = oDevice.getAttribute(names::kProgramId)) m_sProgramID = *programId;
 
-  if (const platform::XmlNode configInfo = oDevice.selectSingleNode("ConfigInfo")) {
+  if (const platform::XmlNode configInfo = oDevice.selectSingleNode(names::kConfigInfo)) {
     for (const platform::XmlAttribute& attribute : configInfo.attributes()) {
-      if (attribute.baseName == "Level") {
+      if (attribute.baseName == names::kLevel) {
         // A level outside 16 bits leaves the field as it was.
         if (const std::optional<std::int16_t> level = TryRoundToInt16(LeadingNumber(attribute.value))) {
           m_nLevel = *level;
@@ -29,7 +30,7 @@ void cProgIDConfigInfo::LoadConfigEntry(const platform::XmlNode& oDevice, const 
       m_colItems.Add(attribute.baseName, attribute.value);
     }
     for (const NamedValue& child : ValuedChildElements(configInfo)) {
-      if (child.name == "Data") {
+      if (child.name == names::kData) {
         m_sData = child.value;
         ++count;
       }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "support/catalogue_names.h"
 #include "support/resource_strings.h"
 
 namespace vemo {
@@ -29,7 +30,8 @@ platform::XmlNode FindInDocument(const std::optional<platform::XmlDocument>& doc
   // The ID goes into the expression as it is; one that would end the string literal
   // early cannot name a device.
   if (sProgID.find('"') != std::string::npos) return {};
-  return root.selectSingleNode("child::C5Device[@ProgramID = \"P" + sProgID + "\"]");
+  return root.selectSingleNode(std::string("child::") + names::kDevice + "[@" + names::kProgramId + " = \"P" + sProgID +
+                               "\"]");
 }
 
 }  // namespace
@@ -86,7 +88,7 @@ void ReportParseError(const std::string& sXMLFile, const platform::XmlParseError
 
 platform::XmlNode CatalogueRoot(const platform::XmlDocument& document) {
   platform::XmlNode root = document.documentElement();
-  if (!root || root.baseName() != kCatalogueRoot) return {};
+  if (!root || root.baseName() != names::kCatalogueRoot) return {};
   return root;
 }
 

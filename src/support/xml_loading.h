@@ -8,9 +8,6 @@
 
 namespace vemo {
 
-// The local name of a catalogue's root element.
-inline constexpr const char* kCatalogueRoot = "C5Devices";
-
 // Loads an XML file synchronously. When it cannot be read or parsed, shows the
 // "XML Parsing Error" report and gives nothing; a document that loaded but is not
 // complete gives nothing without a report.
