@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 
@@ -65,6 +69,28 @@ TEST_F(CatalogueSearchTest, LinksOutOfTheFolderAndHugeFilesAreReportedAndSkipped
   EXPECT_NE(boxes_.boxes()[0].text.find("too large"), std::string::npos) << boxes_.boxes()[0].text;
   EXPECT_NE(boxes_.boxes()[1].text.find("outside the catalogue folder"), std::string::npos);
   for (const test::RecordedBox& box : boxes_.boxes()) EXPECT_EQ(box.text.find("TOPSECRET"), std::string::npos);
+}
+
+TEST_F(CatalogueSearchTest, AFileThatCouldNotBeOpenedForWantOfDescriptorsIsFoundOnceTheyAreBack) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "the sanitizers check memory through descriptors of their own";
+#endif
+  dir_.Write(kId + ".xml", Catalogue(Device(kId)));
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+  // Room for the folder's descriptor, none for the file's.
+  const int lowestFree = ::open("/dev/null", O_RDONLY);
+  ::close(lowestFree);
+  const rlimit tight{static_cast<rlim_t>(lowestFree) + 1, saved.rlim_max};
+  {
+    const struct Restore { rlimit saved; ~Restore() { ::setrlimit(RLIMIT_NOFILE, &saved); } } restore{saved};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &tight), 0);
+    try {  // the folder cannot be listed either: nothing, or an error
+      EXPECT_FALSE(SearchByProgramID(dir_.slash(), kId).element);
+    } catch (const AutomationError&) {}
+  }
+  ASSERT_EQ(boxes_.boxes().size(), 1u) << "the failed open is reported";
+  EXPECT_TRUE(SearchByProgramID(dir_.slash(), kId).element);
 }
 
 TEST_F(CatalogueSearchTest, ProgramIDWithASeparatorOrNulOpensNoFileOutsideTheFolder) {

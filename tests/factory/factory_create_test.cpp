@@ -10,10 +10,17 @@ namespace {
 using test::ExpectAutomationError;
 
 constexpr const char* kId = "80000A1B2C3D0401";
+// 16 and 4 characters in 64 and 5 bytes; "P" and the ID is longer than the index keeps.
+const std::string kWideId = [] {
+  std::string id;
+  for (int i = 0; i < 16; ++i) id += "\xF0\x9D\x84\x9E";
+  return id;
+}();
+const std::string kWideCode = "\xC3\x84" "B12";
 
 class FactoryCreateTest : public ::testing::Test {
  protected:
-  FactoryCreateTest() { dir_.Write("devices.xml", test::Catalogue(test::Device(kId, "AB12"))); }
+  FactoryCreateTest() { dir_.Write("devices.xml", test::Catalogue(test::Device(kId, "AB12") + test::Device(kWideId, kWideCode))); }
   std::string UniqueNodeNum(cFactory& factory) {
     const auto record = factory.CreateProgIDInfo(kId, dir_.path());
     const auto node = std::dynamic_pointer_cast<I709Node>(factory.CreateVirtualC472Node(record));
@@ -27,10 +34,10 @@ class FactoryCreateTest : public ::testing::Test {
 
 TEST_F(FactoryCreateTest, TrimmedIDFindsTheDeviceAndAnUnknownIDGivesNothing) {
   const std::string folder = " " + dir_.path() + " ";
-  for (const std::string& id : {" " + std::string(kId) + "  ", std::string(" AB12 ")}) {
+  for (const std::string& id : {" " + std::string(kId) + "  ", std::string(" AB12 "), kWideId, kWideCode}) {
     EXPECT_NE(factory_.CreateProgIDInfo(id, folder), nullptr) << "[" << id << "]";
   }
-  EXPECT_NE(factory_.CreateProgIDConfigInfo(" " + std::string(kId) + " ", folder), nullptr);
+  for (const std::string& id : {" " + std::string(kId) + " ", kWideId}) EXPECT_NE(factory_.CreateProgIDConfigInfo(id, folder), nullptr);
   EXPECT_EQ(factory_.CreateProgIDInfo("80000A1B2C3D04FF", dir_.path()), nullptr);
   EXPECT_EQ(factory_.CreateProgIDInfo("FFFF", dir_.path()), nullptr);
   EXPECT_EQ(factory_.CreateProgIDConfigInfo("80000A1B2C3D04FF", dir_.path()), nullptr);
@@ -63,6 +70,8 @@ TEST_F(FactoryCreateTest, NodesAreNumberedPerFactory) {
   cFactory second;
   EXPECT_EQ(UniqueNodeNum(second), "FFFF00000000");
   EXPECT_EQ(UniqueNodeNum(factory_), "FFFF00000002");
+  for (int node = 4; node <= 10; ++node) UniqueNodeNum(factory_);
+  EXPECT_EQ(UniqueNodeNum(factory_), "FFFF0000000A") << "the eleventh node";
 }
 
 }  // namespace

@@ -126,13 +126,13 @@ XifDevice LampPair() {
       Nv("nvoLevel", 3, 2, "@3|1?", false, 0, true),
       Nv("nvoSpare", 4, 1, "Do Not Bind", false, 0, true),
       Nv("nviBare", 5, 1, nullptr),
+      Nv("nciFree", 14, 1, nullptr, true),                   // declared before lower indexes
       Nv("nciGain", 6, 2, "&1,3,0\\x80,82", true),
       Nv("nciLampHb", 7, 2, "&2,1.2,0\\x80,49", true),        // NVs of blocks 1 and 2: shared
       Nv("nciSensorHb", 8, 2, "&2,3-3,0\\x80,49", true),      // a range naming NV 3 alone
       Nv("nciLamp1Min", 9, 1, "&2,1,0\\x80,53", true),        // reads right as it is
       Nv("nciLampMax", 10, 1, "&1,1~2,0\\x80,50", true, 2),  // element i in block 1 + i
       Nv("nviLampCmd", 12, 1, "@1[2|3", false, 2),           // element i in block 1 + i
-      Nv("nciFree", 14, 1, nullptr, true),
   };
   device.cpTemplates = {
       Cp(0, "", 2),              // key 1: the device

@@ -92,6 +92,14 @@ TEST(ImportLimits, AtEachLimitTheEntryLoadsCleanAndOnePastItTheDeviceIsRefused) 
   }
 }
 
+TEST(ImportLimits, NvIndexesUpTo32767AreWritten) {
+  // An array over the top: its elements at 32766 and 32767 are written, the one at 32768 left out.
+  const ImportedDevice imported = ImportDeviceInterfaceText(Xif(Var("nviTop", 32766, 3, "@0|1")), "top.xif");
+  for (const int index : {32766, 32767, 32768}) {
+    EXPECT_EQ(imported.catalogueEntry.find(std::to_string(index) + "\" Size=") != std::string::npos, index < 32768) << index;
+  }
+}
+
 // The highest resident memory while `work` runs, above what the process held before it.
 long PeakRiseKiB(const std::function<void()>& work) {
   const auto status = [](const std::string& key) {

@@ -69,7 +69,9 @@ TEST_F(NodeOfflineTest, ConfigDataIsReadAndWrittenWithinItsSize) {
   const ByteArray before = node->ConfigData()->Bytes();
   ExpectAutomationError([&] { node->WriteConfigData(ByteArray{{0x44}, 0}, 0, 2); }, 5);
   for (const auto& [offset, length] : {std::pair{-1, 2}, {8, 2}, {0, 0}}) {
-    ExpectAutomationError([&] { node->WriteConfigData(data, offset, static_cast<std::int16_t>(length)); }, 5);
+    ExpectAutomationError([&, offset = offset, length = length] {
+      node->WriteConfigData(data, offset, static_cast<std::int16_t>(length));
+    }, 5);
   }
   EXPECT_EQ(node->ConfigData()->Bytes(), before) << "a refused write changes nothing";
 }

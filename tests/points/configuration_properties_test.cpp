@@ -58,5 +58,20 @@ TEST(ConfigurationPropertiesTest, KeyedByDefinitionWithDuplicatesAndIncompleteEl
   for (const Variant& key : {Variant(1), Variant(""), Variant(), ArrayOf({10})}) EXPECT_EQ(col->Item(key), nullptr);
 }
 
+TEST(ConfigurationPropertiesTest, EqualIndexesStayInTheOrderTheyWereAdded) {
+  // Keys 1 to 9 with indexes 5 5 1 1 5 3 3 9 1: ties at the front, middle and end.
+  const char* indexes[] = {"C5", "C5", "C1", "C1", "C5", "C3", "C3", "C9", "C1"};
+  std::string cps;
+  for (int key = 1; key <= 9; ++key) cps += Cp(indexes[key - 1], "1", std::to_string(key));
+  test::TempDir dir;
+  platform::XmlDocument document;
+  ASSERT_TRUE(document.load(dir.Write("cps.xml", "<CPs>" + cps + "</CPs>")));
+  auto col = std::make_shared<C472VirtualCPCol>();
+  for (int i = 1; i <= 9; ++i) col->AddCP(document.documentElement().selectSingleNode("CP[" + std::to_string(i) + "]"));
+  std::vector<std::int32_t> keys;
+  for (const auto& cp : Members<C472VirtualCP>(col->NewEnum())) keys.push_back(cp->Key());
+  EXPECT_EQ(keys, (std::vector<std::int32_t>{3, 4, 9, 6, 7, 1, 2, 5, 8}));
+}
+
 }  // namespace
 }  // namespace vemo

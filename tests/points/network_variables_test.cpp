@@ -81,7 +81,8 @@ TEST_F(NetworkVariableTest, SelfDocNamesTheObjectOrIsReportedOrRejected) {
 }
 
 TEST_F(NetworkVariableTest, ValueIsOwnBytesOrABlockSliceWithTheDefaultOnlyWhenItFits) {
-  for (const auto& [def, expected] : {std::pair{"00ff", Bytes{0, 255}}, {"0FF", Bytes(2)}, {"00FF00", Bytes(2)}}) {
+  for (const auto& [def, expected] :
+       {std::pair{"00ff", Bytes{0, 255}}, {"F0FA", Bytes{0xF0, 0xFA}}, {"0FF", Bytes(2)}, {"00FF00", Bytes(2)}}) {
     EXPECT_EQ(ValueBytes(Make("@1|1", false, def)->Value()), expected) << def;
   }
   const auto plain = Make("@1|1", false);

@@ -29,8 +29,8 @@ TEST(KivFileReader, GoodFileFillsTheBlockFromTheStartAndOthersLeaveItUnchanged) 
   EXPECT_EQ(block, (Bytes{0x00, 0x2A, 0xFF, 0xEE}));
 
   const std::pair<const char*, std::string> files[] = {
-      {"wrong version", "vemo-kiv 2\nprogram-id " + std::string(kId) + "\n00\n"},
-      {"another program ID", "vemo-kiv 1\nprogram-id 80000A1B2C3D0402\n00\n"},
+      {"wrong version", "vemo-kiv 2\nprogram-id " + std::string(kId) + "\n000102\n"},
+      {"another program ID", "vemo-kiv 1\nprogram-id 80000A1B2C3D0402\n000102\n"},
       {"odd digits", kHead + "0A1\n"},
       {"truncated data", kHead + "01 02\n"},
       {"header only", "vemo-kiv 1\n"},
