@@ -5,7 +5,7 @@ PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libicu-dev libxxhash-dev
            python3 python3-dev python3-pip pybind11-dev libcli11-dev nlohmann-json3-dev locales-all mypy e2fsprogs
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
-.PHONY: run test configure build sanitize-test tsan-test fuzz packages clean
+.PHONY: run test configure build sanitize-test tsan-test fuzz clang-check packages clean
 
 packages:
 	@./scripts/ensure-packages $(PACKAGES)
@@ -15,7 +15,7 @@ packages:
 PYTHON ?= $(firstword $(wildcard /usr/bin/python3) python3)
 
 configure: packages
-	cmake -S . -B $(BUILD) -G Ninja -DPython_EXECUTABLE=$(PYTHON)
+	cmake -S . -B $(BUILD) -G Ninja -DPython_EXECUTABLE=$(PYTHON) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
 
 build: configure
 	cmake --build $(BUILD)
@@ -55,6 +55,12 @@ fuzz: packages
 	  -DVEMO_BUILD_BENCH=OFF -DVEMO_BUILD_PYTHON=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_BUILD)
 	./scripts/run-fuzz $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
+
+# Every source of the build compiled once more with clang, warnings as errors, without
+# code generation: the tree stays valid for both compilers.
+clang-check: configure
+	@./scripts/ensure-packages clang
+	./scripts/clang-check $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
