@@ -42,7 +42,6 @@ constexpr const char* kDuplicateCpKey = "duplicate-cp-key";
 constexpr const char* kPopulationError = "population-error";
 constexpr const char* kEntryError = "entry-error";
 
-
 // A message box's text on one line: lines trimmed, blank ones dropped, joined by a
 // blank after a line that ends a sentence or a label, else by "; ".
 std::string OneLine(const std::string& text) {
