@@ -55,59 +55,65 @@ std::string_view Escaped(char c) {
   }
 }
 
+// Walks `text` character by character: `keep(character)` for each valid one allowed in
+// XML, `replace()` for each byte or character that is not (it becomes U+FFFD).
+template <class Keep, class Replace>
+void Walk(std::string_view text, Keep keep, Replace replace) {
+  for (std::size_t at = 0; at < text.size();) {
+    std::uint32_t codePoint = 0;
+    const std::size_t length = Sequence(text, at, codePoint);
+    if (length == 0 || !AllowedInXml(codePoint)) {
+      replace();
+      at += length == 0 ? 1 : length;
+    } else {
+      keep(text.substr(at, length));
+      at += length;
+    }
+  }
+}
+
 }  // namespace
 
 std::string ValidText(std::string_view text, bool& replaced) {
   std::string result;
   result.reserve(text.size());
-  for (std::size_t at = 0; at < text.size();) {
-    std::uint32_t codePoint = 0;
-    const std::size_t length = Sequence(text, at, codePoint);
-    if (length == 0 || !AllowedInXml(codePoint)) {
-      result += kReplacement;
-      replaced = true;
-      at += length == 0 ? 1 : length;
-    } else {
-      result += text.substr(at, length);
-      at += length;
-    }
-  }
+  Walk(
+      text, [&](std::string_view character) { result += character; },
+      [&] {
+        result += kReplacement;
+        replaced = true;
+      });
   return result;
 }
 
 bool AppendXmlText(std::string& xml, std::string_view text) {
   bool replaced = false;
-  for (std::size_t at = 0; at < text.size();) {
-    std::uint32_t codePoint = 0;
-    const std::size_t length = Sequence(text, at, codePoint);
-    if (length == 0 || !AllowedInXml(codePoint)) {
-      xml += kReplacement;
-      replaced = true;
-      at += length == 0 ? 1 : length;
-      continue;
-    }
-    const std::string_view escaped = length == 1 ? Escaped(text[at]) : std::string_view();
-    xml += escaped.empty() ? text.substr(at, length) : escaped;
-    at += length;
-  }
+  Walk(
+      text,
+      [&](std::string_view character) {
+        const std::string_view escaped = character.size() == 1 ? Escaped(character[0]) : std::string_view();
+        xml += escaped.empty() ? character : escaped;
+      },
+      [&] {
+        xml += kReplacement;
+        replaced = true;
+      });
   return replaced;
 }
 
 TextBytes MeasureText(std::string_view text) {
   TextBytes bytes;
-  for (std::size_t at = 0; at < text.size();) {
-    std::uint32_t codePoint = 0;
-    const std::size_t length = Sequence(text, at, codePoint);
-    if (length == 0 || !AllowedInXml(codePoint)) {
-      bytes.valid += kReplacement.size();
-      bytes.escaped += kReplacement.size();
-      at += length == 0 ? 1 : length;
-      continue;
-    }
-    bytes.valid += length;
-    bytes.escaped += length == 1 && !Escaped(text[at]).empty() ? Escaped(text[at]).size() : length;
-    at += length;
-  }
+  Walk(
+      text,
+      [&](std::string_view character) {
+        const std::string_view escaped = character.size() == 1 ? Escaped(character[0]) : std::string_view();
+        bytes.valid += character.size();
+        bytes.escaped += escaped.empty() ? character.size() : escaped.size();
+      },
+      [&] {
+        bytes.valid += kReplacement.size();
+        bytes.escaped += kReplacement.size();
+      });
   return bytes;
 }
 
