@@ -53,11 +53,6 @@ inline std::string Describe(const platform::XmlNode& element) {
   return description + "> " + element.text();
 }
 
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A lookup as the factory makes it: 16 characters by program ID, otherwise by code.
 inline Outcome Lookup(const std::string& folder, const std::string& key, bool indexed) {
   const MessageBoxRecorder recorder;
@@ -176,7 +171,7 @@ inline std::vector<std::string> KeysIn(const std::string& folder) {
   std::set<std::string> keys;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     if (!entry.is_regular_file()) continue;
-    const std::string text = ReadFile(entry.path().string());
+    const std::string text = test::ReadFile(entry.path().string());
     for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern); it != std::sregex_iterator(); ++it) {
       keys.insert((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
     }
@@ -248,7 +243,7 @@ class ChangingFolder {
     const std::string path = folder_ + name;
     struct stat before {};
     if (::stat(path.c_str(), &before) != 0) return "nothing to rewrite";
-    std::string text = ReadFile(path);
+    std::string text = test::ReadFile(path);
     if (text.empty()) return "empty, kept";
     bool changed = false;
     for (const std::string& code : kDeviceCodes) {

@@ -77,6 +77,11 @@ ScopedConfigPathService::ScopedConfigPathService(std::string path)
 
 ScopedConfigPathService::~ScopedConfigPathService() { SetConfigPathServiceFactory(nullptr); }
 
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::string Catalogue(const std::string& devices) {
   return "<?xml version=\"1.0\"?>\n<C5Devices>\n" + devices + "</C5Devices>\n";
 }

@@ -69,6 +69,9 @@ class ScopedConfigPathService {
   std::shared_ptr<std::string> path_;
 };
 
+// The whole content of a file, byte for byte (empty when it cannot be read).
+std::string ReadFile(const std::string& path);
+
 // A catalogue document: root "C5Devices" holding `devices` as they are.
 std::string Catalogue(const std::string& devices);
 

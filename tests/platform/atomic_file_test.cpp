@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "common/test_support.h"
 #include "vemosupport/file_output.h"
@@ -16,13 +14,6 @@ namespace vemo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Read(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The folder's names, sorted, hidden ones included.
 std::string Names(const std::string& folder) {
@@ -54,9 +45,9 @@ TEST(AtomicFile, AFailureAtAnyStepLeavesEveryTargetAsItWasAndNoTemporary) {
   const std::string before = Names(folder);
   const auto unchanged = [&](const std::string& when) {
     EXPECT_EQ(Names(folder), before) << when;
-    EXPECT_EQ(fs::is_symlink(kiv) ? fs::read_symlink(kiv).string() : Read(kiv), outside) << when;
-    EXPECT_EQ(Read(outside), "outside\n") << when;
-    EXPECT_EQ(Read(xml), "old entry\n") << when;
+    EXPECT_EQ(fs::is_symlink(kiv) ? fs::read_symlink(kiv).string() : test::ReadFile(kiv), outside) << when;
+    EXPECT_EQ(test::ReadFile(outside), "outside\n") << when;
+    EXPECT_EQ(test::ReadFile(xml), "old entry\n") << when;
   };
 
   // A write cut short by the file-size limit, after the first file was written whole.
@@ -87,9 +78,9 @@ TEST(AtomicFile, AFailureAtAnyStepLeavesEveryTargetAsItWasAndNoTemporary) {
 
   // And when nothing fails, the link itself is replaced by a file.
   EXPECT_EQ(Failure({{kiv, "new kiv"}, {xml, "new entry"}}, true), "none");
-  EXPECT_EQ((std::pair(Read(kiv), Read(xml))), (std::pair<std::string, std::string>("new kiv", "new entry")));
+  EXPECT_EQ((std::pair(test::ReadFile(kiv), test::ReadFile(xml))), (std::pair<std::string, std::string>("new kiv", "new entry")));
   EXPECT_FALSE(fs::is_symlink(kiv));
-  EXPECT_EQ(Read(outside), "outside\n");
+  EXPECT_EQ(test::ReadFile(outside), "outside\n");
   EXPECT_EQ(Names(folder), before);
 }
 

@@ -3,9 +3,7 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -27,16 +25,9 @@ const char* const kPublicClasses[] = {"VemoSupport.cFactory",        "VemoSuppor
                                       "VemoSupport.C472VirtualCPCol", "VemoSupport.C472VirtualCP",
                                       "VemoSupport.IC472VirtualObj"};
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream file(path);
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 // The record's entry for a class, as a host reading the record sees it.
 std::optional<nlohmann::json> Registration(const std::string& record, const std::string& progId) {
-  const nlohmann::json json = nlohmann::json::parse(ReadAll(record), nullptr, false);
+  const nlohmann::json json = nlohmann::json::parse(test::ReadFile(record), nullptr, false);
   if (!json.is_object() || !json.contains("classes") || !json["classes"].contains(progId)) return std::nullopt;
   return json["classes"][progId];
 }
@@ -61,7 +52,7 @@ TEST_F(EntryPointsTest, RegistrationMakesTheFactoryCreatableByItsProgrammaticIde
     EXPECT_NE((*registration)["library"].get<std::string>().find("libvemosupport.so"), std::string::npos);
   }
   EXPECT_EQ(Registration(record_, kFactoryProgId).value()["clsid"], kFactoryClsid);
-  EXPECT_NE(ReadAll(record_).find("OLESelfRegister"), std::string::npos);
+  EXPECT_NE(test::ReadFile(record_).find("OLESelfRegister"), std::string::npos);
 
   auto factory = std::dynamic_pointer_cast<_cFactory>(CreateObject(kFactoryProgId));
   ASSERT_TRUE(factory);
@@ -87,7 +78,7 @@ TEST_F(EntryPointsTest, UnregistrationRemovesOnlyThisLibrarysEntries) {
   const std::optional<nlohmann::json> other = Registration(record_, "Other.Thing");
   ASSERT_TRUE(other);
   EXPECT_EQ((*other)["library"], "x");
-  EXPECT_NE(ReadAll(record_).find("someone else"), std::string::npos);
+  EXPECT_NE(test::ReadFile(record_).find("someone else"), std::string::npos);
 }
 
 TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwrittenNorARecordWrittenPastWhatIsRead) {
@@ -96,7 +87,7 @@ TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwrittenNorARecordWrittenPas
     const std::string path = dir_.Write("config/registry.json", broken);
     EXPECT_EQ(DllRegisterServer(), status::kRegisterFailed) << broken;
     EXPECT_EQ(DllUnregisterServer(), status::kRegisterFailed) << broken;
-    EXPECT_EQ(ReadAll(path), broken);
+    EXPECT_EQ(test::ReadFile(path), broken);
     test::ExpectAutomationError([] { CreateObject(kFactoryProgId); }, 429);
   }
   // A field of the wrong type is no registration.
@@ -106,7 +97,7 @@ TEST_F(EntryPointsTest, AnUnreadableRecordIsNeverOverwrittenNorARecordWrittenPas
   const std::string full = R"({"filler": ")" + std::string(16 * 1024 * 1024 - 1024, 'x') + "\"}";
   const std::string path = dir_.Write("config/registry.json", full);
   EXPECT_EQ(DllRegisterServer(), status::kRegisterFailed);
-  EXPECT_TRUE(ReadAll(path) == full) << "the record is unchanged";
+  EXPECT_TRUE(test::ReadFile(path) == full) << "the record is unchanged";
   EXPECT_EQ(DllUnregisterServer(), status::kOk) << "the record is still read";
 }
 
@@ -155,10 +146,10 @@ TEST_F(EntryPointsTest, RegistrationsFromSeveralProcessesAtOnceKeepTheRecordWhol
     ASSERT_EQ(waitpid(pid, &result, 0), pid);
     EXPECT_TRUE(WIFEXITED(result) && WEXITSTATUS(result) == 0) << "a registration failed";
   }
-  ASSERT_TRUE(Registration(record_, "Other.Thing")) << ReadAll(record_);
+  ASSERT_TRUE(Registration(record_, "Other.Thing")) << test::ReadFile(record_);
   EXPECT_EQ(DllRegisterServer(), status::kOk);
   EXPECT_TRUE(Registration(record_, kFactoryProgId));
-  EXPECT_EQ(ReadAll(record_).find("\n  "), std::string::npos) << "the record is written compactly";
+  EXPECT_EQ(test::ReadFile(record_).find("\n  "), std::string::npos) << "the record is written compactly";
 }
 
 TEST_F(EntryPointsTest, PlantedLinksDeepRecordsAndRelativeLibrariesAreRefused) {
@@ -167,13 +158,13 @@ TEST_F(EntryPointsTest, PlantedLinksDeepRecordsAndRelativeLibrariesAreRefused) {
   std::filesystem::create_directories(dir_.path() + "/config");
   std::filesystem::create_symlink(target, record_ + ".tmp");
   ASSERT_EQ(DllRegisterServer(), status::kOk);
-  EXPECT_EQ(ReadAll(target), "keep me");
+  EXPECT_EQ(test::ReadFile(target), "keep me");
 
   // Nesting beyond any real record is not read, so it is never rewritten either.
   std::string deep = R"({"deep": )" + std::string(40, '[') + std::string(40, ']') + "}";
   dir_.Write("config/registry.json", deep);
   EXPECT_EQ(DllRegisterServer(), status::kRegisterFailed);
-  EXPECT_EQ(ReadAll(record_), deep);
+  EXPECT_EQ(test::ReadFile(record_), deep);
 
   // The record names a library to load: a relative path is not trusted.
   dir_.Write("config/registry.json", R"({"classes": {"VemoSupport.cFactory": {"clsid": ")" + std::string(kFactoryClsid) +
