@@ -1,4 +1,4 @@
-"""What the module tells about itself: its version, the docstrings, and repr() of every object."""
+"""What the module tells about itself: its version and repr() of every object."""
 
 import pathlib
 import re
@@ -9,33 +9,12 @@ from test_lookup import DEVICE_CODE, PROGRAM_ID, CatalogueTestCase
 from test_node import POINTS
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
-PROTOCOL = ("__init__", "__len__", "__iter__", "__next__", "__contains__", "__repr__", "__str__")
-
-
-def own_text(doc):
-    """A docstring without the signature line pybind11 puts first."""
-    return re.sub(r"^\w+\(.*\) -> .*\n?", "", (doc or "").strip()).strip()
 
 
 class VersionAndDocumentationTest(CatalogueTestCase):
     def test_version_is_the_library_version_the_project_declares(self):
         declared = re.search(r"project\(vemosupport VERSION ([0-9.]+)", (SOURCE / "CMakeLists.txt").read_text())
         self.assertEqual(vs.__version__, declared.group(1))
-
-    def test_every_class_member_and_function_has_its_own_docstring(self):
-        functions = [(name, value) for name, value in vars(vs).items()
-                     if callable(value) and not isinstance(value, type) and not name.startswith("_")]
-        self.assertGreaterEqual(len(functions), 12)
-        documented = [("module", vs)] + functions
-        for cls in (value for value in vars(vs).values() if isinstance(value, type)):
-            if not issubclass(cls, Exception):  # an exception's own repr shows its arguments
-                self.assertIn("__repr__", vars(cls), cls)
-            documented += [(cls.__name__, cls)] + [
-                (f"{cls.__name__}.{name}", member) for name, member in vars(cls).items()
-                if (not name.startswith("_") or name in PROTOCOL) and callable(getattr(member, "__get__", None))]
-        for name, thing in documented:
-            with self.subTest(name=name):
-                self.assertTrue(own_text(thing.__doc__))
 
 
 class ReprTest(CatalogueTestCase):
