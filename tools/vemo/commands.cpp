@@ -18,6 +18,7 @@
 #include "diff.h"
 #include "errors.h"
 #include "node_values.h"
+#include "point_rows.h"
 #include "render.h"
 
 namespace vemo::cli {
@@ -125,6 +126,24 @@ int NodeCommand(const Options& options, std::ostream& out) {
   for (const Assignment& assignment : assignments) Apply(node, assignment);
   if (options.writeConfig) WriteNewFile(*options.writeConfig, ConfigFileText(node), options.force);
   return Show(options, ReadNode(node, populated), out);
+}
+
+int PointsCommand(const Options& options, std::ostream& out) {
+  cFactory factory;
+  const auto record = factory.CreateProgIDInfo(options.id, Folder(options));
+  if (!record) return NotFound(options, options.id, out);
+  const auto virtualNode = factory.CreateVirtualC472Node(record);
+  const bool populated = virtualNode->PopulateDevice(options.config.value_or(std::string()));
+  const Node node = ReadNode(dynamic_cast<I709Node&>(*virtualNode), populated);
+  const std::vector<PointRow> rows = PointRows(node);
+  if (options.json) {
+    WriteJson(out, PointsJson(node, rows));
+  } else if (options.csv) {
+    PrintPointsCsv(out, rows);
+  } else {
+    PrintPointsText(out, rows);
+  }
+  return kExitOk;
 }
 
 int ListCommand(const Options& options, std::ostream& out) {

@@ -18,6 +18,7 @@ struct Options {
   std::optional<std::string> writeConfig;
   bool force = false;
   bool json = false;
+  bool csv = false;  // points
 };
 
 // Which folders a lookup without --catalog tried, for the report of error 76.
@@ -40,6 +41,8 @@ int ConfigInfoCommand(const Options& options, std::ostream& out);
 int NodeCommand(const Options& options, std::ostream& out);
 int ListCommand(const Options& options, std::ostream& out);
 int DiffCommand(const Options& options, std::ostream& out);
+// vemo points: one row per NV and CP of the populated node, as text, CSV or JSON.
+int PointsCommand(const Options& options, std::ostream& out);
 // vemo check: the problems a user must fix in a catalogue folder; exit 1 when there are any.
 int CheckCommand(const Options& options, std::ostream& out);
 

@@ -90,10 +90,13 @@ int Run(int argc, char** argv) {
   node->add_option("--config", options.config, "Configuration file to read into the node (must be a readable file)")
       ->type_name("FILE");
   node->add_option("--set", options.assignments,
-                   "Write a value into the node before it is shown, after --config: nv:INDEX=HEX sets the NV "
-                   "with that index, cp:KEY=HEX the CP with that key; HEX is the point's whole value in pairs "
-                   "of hexadecimal digits, e.g. nv:32=08660960. Repeatable")
-      ->type_name("KEY=HEX")
+                   "Write a value into the node before it is shown, after --config: nv:INDEX=VALUE or "
+                   "nv:NAME=VALUE sets that NV, cp:KEY=VALUE the CP with that key. VALUE is a value in the "
+                   "point's standard type (nv:12=21.5, a member name such as HVAC_AUTO, or FIELD=VALUE for one "
+                   "field, e.g. nv:nvoSwitch=state=1), or the point's whole value as bytes: 0x and pairs of "
+                   "hexadecimal digits, e.g. nv:32=0x08660960. A number is never written with a leading 0. "
+                   "Repeatable")
+      ->type_name("KEY=VALUE")
       ->allow_extra_args(false)
       ->take_all();
   node->add_option("--write-config", options.writeConfig,
@@ -101,6 +104,14 @@ int Run(int argc, char** argv) {
                    "configuration-file format, for a later --config")
       ->type_name("FILE");
   node->add_flag("--force", options.force, "Let --write-config replace an existing file");
+
+  CLI::App* points = app.add_subcommand(
+      "points", "List every NV and CP of the populated node: object, name, index, direction, type, value, bytes");
+  points->add_option("id", options.id, "16-character program ID or 4-character device code")->required();
+  AddCatalogue(*points, options);
+  points->add_option("--config", options.config, "Configuration file to read into the node (must be a readable file)")
+      ->type_name("FILE");
+  points->add_flag("--csv", options.csv, "Print CSV (RFC 4180, a header line) for spreadsheets")->excludes("--json");
 
   CLI::App* list = app.add_subcommand("list", "List every device of the catalogue in lookup order");
   AddCatalogue(*list, options);
@@ -149,6 +160,7 @@ int Run(int argc, char** argv) {
     if (config->parsed()) return ConfigInfoCommand(options, std::cout);
     if (node->parsed()) return NodeCommand(options, std::cout);
     if (list->parsed()) return ListCommand(options, std::cout);
+    if (points->parsed()) return PointsCommand(options, std::cout);
     if (check->parsed()) return CheckCommand(options, std::cout);
     return DiffCommand(options, std::cout);
   } catch (const UsageError& error) {

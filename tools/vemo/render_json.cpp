@@ -1,5 +1,7 @@
 #include "render.h"
 
+#include <cmath>
+
 namespace vemo::cli {
 
 namespace {
@@ -23,9 +25,42 @@ Json ErrorDetail(const ErrorInfo& error) {
   return {{"number", error.number}, {"source", error.source}, {"description", error.description}};
 }
 
+const char* KindName(vemo::Value::Kind kind) {
+  switch (kind) {
+    case vemo::Value::Kind::kNumber: return "number";
+    case vemo::Value::Kind::kFloat: return "float";
+    case vemo::Value::Kind::kEnumeration: return "enumeration";
+    case vemo::Value::Kind::kStructure: return "structure";
+    case vemo::Value::Kind::kUnion: return "union";
+    case vemo::Value::Kind::kArray: return "array";
+    case vemo::Value::Kind::kText: return "text";
+  }
+  return "";
+}
+
+// A decoded value and, in `items`, its fields, union members or elements.
+Json DecodedJson(const vemo::Value& value) {
+  const bool numeric = value.kind == vemo::Value::Kind::kNumber || value.kind == vemo::Value::Kind::kFloat ||
+                       value.kind == vemo::Value::Kind::kEnumeration;
+  Json items = Json::array();
+  for (const vemo::Value& item : value.items) items.push_back(DecodedJson(item));
+  return {{"name", value.name},
+          {"kind", KindName(value.kind)},
+          {"text", Format(value)},
+          {"number", numeric && std::isfinite(value.number) ? Json(value.number) : Json(nullptr)},
+          {"unit", value.unit},
+          {"member", value.kind == vemo::Value::Kind::kEnumeration && !value.member.empty() ? Json(value.member)
+                                                                                          : Json(nullptr)},
+          {"invalid", value.invalid},
+          {"inRange", value.inRange},
+          {"items", std::move(items)}};
+}
+
 void PutValue(Json& json, const Value& value) {
   json["value"] = value.hex ? Json(*value.hex) : Json(nullptr);
   json["valueError"] = value.error ? ErrorDetail(*value.error) : Json(nullptr);
+  json["typeName"] = value.typeName ? Json(*value.typeName) : Json(nullptr);
+  json["decoded"] = value.decoded ? DecodedJson(*value.decoded) : Json(nullptr);
 }
 
 Json ObjectJson(const LonMarkObject& object) {

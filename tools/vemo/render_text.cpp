@@ -2,6 +2,7 @@
 #include <iomanip>
 #include <set>
 
+#include "errors.h"
 #include "render.h"
 
 namespace vemo::cli {
@@ -10,7 +11,8 @@ namespace {
 
 const char* YesNo(bool value) { return value ? "yes" : "no"; }
 
-// "0A 0B 0C", or the error that reading the value raised.
+// "0A 0B 0C"; for a point of a standard type "21.50 °C  [08 66]"; or the error that
+// reading the value raised.
 std::string ValueText(const Value& value) {
   if (value.error) return "(error " + std::to_string(value.error->number) + ": " + value.error->description + ")";
   std::string spaced;
@@ -18,8 +20,14 @@ std::string ValueText(const Value& value) {
     if (i) spaced += ' ';
     spaced += value.hex->substr(i, 2);
   }
-  return spaced.empty() ? "(empty)" : spaced;
+  if (spaced.empty()) spaced = "(empty)";
+  if (value.decoded) return Printable(Format(*value.decoded)) + "  [" + spaced + "]";
+  if (value.decodeError) return spaced + "  (not decoded: " + Printable(*value.decodeError) + ")";
+  return spaced;
 }
+
+// " SNVT_temp_p" for a point of a standard type, else nothing.
+std::string TypeName(const Value& value) { return value.typeName ? " " + *value.typeName : std::string(); }
 
 void PrintItems(std::ostream& out, const std::vector<Item>& items) {
   out << "Items (" << items.size() << "):\n";
@@ -34,13 +42,13 @@ void PrintField(std::ostream& out, const char* name, const std::string& value) {
 
 void PrintCP(std::ostream& out, const ConfigurationProperty& cp, const char* indent) {
   out << indent << "CP " << cp.key << "  " << cp.name << "  index " << cp.index << "  size " << cp.elementSize << "  type " << cp.cpType
-      << (cp.standardType ? " (standard)" : "")
+      << (cp.standardType ? " (standard)" : "") << TypeName(cp.value)
       << (cp.blockOffset ? "  offset " + std::to_string(*cp.blockOffset) : "") << "  value " << ValueText(cp.value) << "\n";
 }
 
 void PrintNV(std::ostream& out, const NetworkVariable& nv, const char* indent) {
   out << indent << "NV " << nv.index << "  " << nv.name << "  length " << nv.length << "  type " << nv.nvType
-      << "  " << nv.section << " (" << Direction(nv) << ")" << (nv.blockOffset ? "  offset " + std::to_string(*nv.blockOffset) : "")
+      << TypeName(nv.value) << "  " << nv.section << " (" << Direction(nv) << ")" << (nv.blockOffset ? "  offset " + std::to_string(*nv.blockOffset) : "")
       << "  value " << ValueText(nv.value) << "\n";
 }
 

@@ -28,15 +28,27 @@ std::vector<Item> Items(const Record& record) {
   return items;
 }
 
+// The point's bytes, and what they stand for when the point has a standard type.
 template <class Point>
-Value ReadValue(const Point& point) {
+Value ReadValue(const Point& point, const std::optional<DataType>& type) {
+  Value read;
+  if (type) read.typeName = std::string(type->Name());
+  std::vector<std::uint8_t> bytes;
   try {
     const Variant value = point.Value();
-    const ByteArray* bytes = value.AsBytes();
-    return Value{bytes ? Hex(bytes->bytes) : std::string(), std::nullopt};
+    if (const ByteArray* array = value.AsBytes()) bytes = array->bytes;
+    read.hex = Hex(bytes);
   } catch (const AutomationError& error) {
-    return Value{std::nullopt, ErrorInfo{error.number(), error.source(), error.description()}};
+    read.error = ErrorInfo{error.number(), error.source(), error.description()};
+    return read;
   }
+  if (!type) return read;
+  try {
+    read.decoded = Decode(*type, bytes);
+  } catch (const AutomationError& error) {
+    read.decodeError = error.description();
+  }
+  return read;
 }
 
 // The configuration record answers its program ID as filed, "P" and all; every other
@@ -124,14 +136,14 @@ Node ReadNode(I709Node& node, bool populated) {
     const auto& layout = dynamic_cast<const IVemoDataPointLayout&>(*cp);
     snapshot.configurationProperties.push_back({filed.Key(), filed.Index(), Offset(layout), cp->Name(), cp->ElementCount(),
                                                 cp->ElementSize(), cp->CPType(), cp->StandardType(),
-                                                link.LMObjectID(), link.SelectData(), ReadValue(*cp)});
+                                                link.LMObjectID(), link.SelectData(), ReadValue(*cp, TypeOf(*cp, node))});
   }
   for (const auto& nv : NetworkVariables(node)) {
     const auto& link = dynamic_cast<const IC472VirtualObj&>(*nv);
     const auto& layout = dynamic_cast<const IVemoDataPointLayout&>(*nv);
     snapshot.networkVariables.push_back({nv->Index(), nv->Length(), nv->NVType(), nv->Name(), nv->Comment(),
                                          link.SelectData(), layout.Section(), Offset(layout), link.LMObjectID(),
-                                         ReadValue(*nv)});
+                                         ReadValue(*nv, TypeOf(*nv))});
   }
   return snapshot;
 }

@@ -9,6 +9,7 @@
 #include "vemosupport/IVemoProgIDInfo.h"
 #include "vemosupport/I709Node.h"
 #include "vemosupport/ICorvelNodeOffline.h"
+#include "vemosupport/types.h"
 
 namespace vemo::cli {
 
@@ -43,10 +44,14 @@ struct ConfigInfo {
   std::vector<Item> items;
 };
 
-// A value as upper-case hexadecimal, or the error its reading raised.
+// A value as upper-case hexadecimal, or the error its reading raised; for a point of a
+// standard type also the value those bytes stand for, or why they stand for none.
 struct Value {
   std::optional<std::string> hex;
   std::optional<ErrorInfo> error;
+  std::optional<std::string> typeName;
+  std::optional<vemo::Value> decoded;
+  std::optional<std::string> decodeError;
   friend bool operator==(const Value& a, const Value& b) {
     return a.hex == b.hex && a.error.has_value() == b.error.has_value() &&
            (!a.error || (a.error->number == b.error->number && a.error->description == b.error->description));
