@@ -24,6 +24,7 @@ void BindRecords(py::module_& module);
 void BindNode(py::module_& module);
 void BindHooks(py::module_& module);
 void BindCatalogue(py::module_& module);
+void BindTypes(py::module_& module);
 // Lets the hooks' Python callables go, while the interpreter still runs.
 void ResetHooks();
 

@@ -99,6 +99,7 @@ PYBIND11_MODULE(vemosupport, module) {
   BindNode(module);
   BindHooks(module);
   BindCatalogue(module);
+  BindTypes(module);
 
   // The hooks hold Python callables: let them go while the interpreter still runs.
   py::module_::import("atexit").attr("register")(py::cpp_function([] {

@@ -104,23 +104,44 @@ def values(node):
 class NodeSetTest(unittest.TestCase):
     def test_set_writes_nv_and_cp_values_before_the_node_is_shown_and_nothing_else(self):
         _, plain = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", KIV)
-        result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", KIV, "--set", "nv:12=0866",
-                                 "--set", "nv:32=01 02 0a 0B 0c 0d 0e 0f 10 11 12 13", "--set", "cp:104=DEADBEEF")
+        result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", KIV, "--set", "nv:12=0x0866",
+                                 "--set", "nv:32=0x01 02 0a 0B 0c 0d 0e 0f 10 11 12 13", "--set", "cp:104=0XDEADBEEF")
         self.assertEqual(result.returncode, 0, result.stderr)
         (cps, nvs), (plain_cps, plain_nvs) = values(node), values(plain)
         self.assertEqual((nvs.pop(12), nvs.pop(32), cps.pop(104)), ("0866", "01020A0B0C0D0E0F10111213", "DEADBEEF"))
         self.assertEqual((cps, nvs), ({k: v for k, v in plain_cps.items() if k != 104},
                                       {k: v for k, v in plain_nvs.items() if k not in (12, 32)}))
 
+    def test_values_in_units_by_index_or_name_whole_or_one_field(self):
+        _, plain = vemo_json("node", DEMO, "--catalog", CATALOG)
+        damper = values(plain)[1][21]  # SNVT_switch: value byte, then state
+        # (set, point, bytes): SNVT_temp_p 0.01 °C a step; SNVT_time_sec 0.1 s; occup_t;
+        # CP 105 inherits SNVT_lev_percent (0.005 %) from NV 20, which it applies to.
+        cases = [("nv:12=21.5", 12, "0866"), ("nv:nviZoneSetpt=-10", 12, "FC18"), ("nv:13=HVAC_HEAT", 13, "01"),
+                 ("nv:21=state=1", 21, damper[:2] + "01"), ("nv:21={value: 100, state: 0}", 21, "C800"),
+                 ("cp:101=30", 101, "012C"), ("cp:105=2.5", 105, "01F4"), ("nv:12=0x08 66", 12, "0866")]
+        for text, point, expected in cases:
+            with self.subTest(text=text):
+                result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--set", text)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                cps, nvs = values(node)
+                self.assertEqual((cps if text.startswith("cp") else nvs)[point], expected)
+
     def test_malformed_or_impossible_sets_are_usage_errors(self):
-        self.assertEqual(vemo("node", DEMO, "--catalog", CATALOG, "--set", "nv:12=08 66").returncode, 0)
-        for text in ("nv:12=086", "nv:12=08 6", "nv:12=", "nv:12=zz00", "nv:x=0866", "nv:=0866", "nv:-=0866",
-                     "np:12=0866", "nv12=0866", "nv:12=086600", "nv:12=08", "nv:99=00", "cp:999=00", "cp:101=00",
-                     "cp:12=0000"):
+        # (set, words of the message besides the set itself)
+        for text, words in (("nv:12=0x086", "0x"), ("nv:12=0x08 6", "0x"), ("nv:12=", "missing"), ("nv:12=0x", "no bytes"),
+                            ("nv:12=0xzz00", "0x"), ("nv:=1", "index"), ("nv:-=1", "index"), ("np:12=1", "nv:"),
+                            ("nv12=1", "nv:"), ("nv:12=0x086600", "2 bytes"), ("nv:12=0x08", "2 bytes"),
+                            ("nv:99=0x00", "no NV"), ("nv:nviNone=1", "no NV named"), ("cp:999=0x00", "no CP"),
+                            ("cp:101=0x00", "2 bytes"), ("cp:12=0x0000", "no CP"),
+                            ("nv:12=0866", "leading zero"), ("nv:12=400", "327.67"), ("nv:12=-274", "-273.17"),
+                            ("nv:12=warm", "SNVT_temp_p"), ("nv:13=OC_NONE", "SNVT_hvac_mode"),
+                            ("nv:21=level=1", "SNVT_switch"), ("cp:103=5", "no standard type")):
             with self.subTest(text=text):
                 result = vemo("node", DEMO, "--catalog", CATALOG, "--set", text, "--json")
                 self.assertEqual((result.returncode, result.stdout), (2, ""))
                 self.assertIn(text, result.stderr)
+                self.assertIn(words, result.stderr)
 
 
 class WriteConfigTest(unittest.TestCase):
@@ -160,8 +181,8 @@ class WriteConfigTest(unittest.TestCase):
         catalog = os.path.join(self.folder, "catalog")
         os.mkdir(catalog)
         write(os.path.join(catalog, DEMO + ".xml"), text)
-        sets = ["cp:101=0101", "cp:102=0202", "cp:103=03", "cp:104=04040404", "cp:105=0505", "cp:106=06",
-                "nv:30=3030", "nv:31=3131", "nv:32=" + "32" * 12, "nv:33=33", "nv:12=0866"]
+        sets = ["cp:101=0x0101", "cp:102=0x0202", "cp:103=0x03", "cp:104=0x04040404", "cp:105=0x0505", "cp:106=0x06",
+                "nv:30=0x3030", "nv:31=0x3131", "nv:32=0x" + "32" * 12, "nv:33=0x33", "nv:12=21.5"]
         written = self.node(*[arg for value in sets for arg in ("--set", value)], "--write-config", self.out,
                             catalog=catalog)
         expected = "06 0505 04040404 03 0202 0101 3030 3131" + "32" * 12 + "33"

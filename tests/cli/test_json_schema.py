@@ -32,6 +32,7 @@ SIMPLE = {
     "string": lambda v: isinstance(v, str),
     "integer": lambda v: isinstance(v, int) and not isinstance(v, bool),
     "boolean": lambda v: isinstance(v, bool),
+    "number": lambda v: isinstance(v, (int, float)) and not isinstance(v, bool),
     "null": lambda v: v is None,
     "hex": lambda v: isinstance(v, str) and re.fullmatch(r"(?:[0-9A-F]{2})*", v) is not None,
     "programId": lambda v: isinstance(v, str) and re.fullmatch(r"[0-9A-Fa-f]{16}", v) is not None,
@@ -97,7 +98,7 @@ class DocumentTest(unittest.TestCase):
         referenced = {name for rules in KINDS.values() for _, type_text in rules for name in re.findall(r"<(\w+)>", type_text)}
         self.assertLessEqual(referenced, set(KINDS))
         documents = {kind for kind, rules in KINDS.items() if rules and rules[0] == ("schema", "1")}
-        self.assertEqual(documents, {"deviceInfo", "configInfo", "node", "list", "diff", "check", "notFound", "error"})
+        self.assertEqual(documents, {"deviceInfo", "configInfo", "node", "list", "diff", "check", "notFound", "error", "points"})
         self.assertEqual({example["kind"] for _, example in EXAMPLES}, documents, "an example of every document")
 
     def test_each_example_conforms_and_is_what_its_command_prints(self):

@@ -1,4 +1,6 @@
 """The vemo command as a person or a script uses it, on the sample catalogue."""
+import csv
+import io
 import json
 import os
 import resource
@@ -37,6 +39,18 @@ class NodeTest(unittest.TestCase):
         self.assertEqual((nvs["nciSndHrtBt"], nvs["nvoZoneTemp"]), (("NCIs", "input", 12), ("NVOs", "output", None)))
         offsets = {cp["key"]: cp["blockOffset"] for cp in node["configurationProperties"]}
         self.assertEqual(offsets, {101: 0, 102: 2, 103: 4, 104: 5, 105: 9, 106: 11})
+
+    def test_values_show_in_their_type_beside_their_bytes_in_node_and_points(self):
+        self.assertIn("type 105 SNVT_temp_p  NVIs (input)  value 21.30 °C  [08 52]", vemo("node", DEMO, "--catalog", CATALOG).stdout)
+        rows = list(csv.DictReader(io.StringIO(vemo("points", DEMO, "--catalog", CATALOG, "--csv").stdout, newline="")))
+        _, node = vemo_json("node", DEMO, "--catalog", CATALOG)
+        self.assertEqual(len(rows), len(node["networkVariables"]) + len(node["configurationProperties"]))
+        rows = {(row["point"], row["index"]): row for row in rows}
+        self.assertEqual([rows["NV", "12"][key] for key in ("object", "name", "direction", "type", "value", "bytes")],
+                         ["[2] Zone", "nviZoneSetpt", "input", "SNVT_temp_p", "21.30 °C", "0x0852"])
+        self.assertEqual((rows["CP", "103"]["type"], rows["CP", "103"]["value"]), ("", ""))  # no standard type
+        self.assertRegex(vemo("points", DEMO, "--catalog", CATALOG).stdout,
+                         r"\n\[2\] Zone +NV 12 +nviZoneSetpt +input +SNVT_temp_p +0x0852 +21\.30 °C\n")
 
     def test_a_configuration_file_of_another_device_leaves_the_node_unloaded(self):
         with tempfile.TemporaryDirectory() as folder:

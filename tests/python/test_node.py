@@ -101,6 +101,22 @@ class NodeTest(CatalogueTestCase):
         self.assertAutomationError(5, setattr, nci, "Value", "text")  # only byte arrays
 
 
+    def test_values_decode_and_are_written_in_units(self):
+        temp = self.nvs.Item("0")  # SNVT_temp_p, 0.01 °C a step: 0x0102 is 2.58 °C
+        self.assertEqual((vs.TypeOf(temp).Name, str(vs.Decode(temp)), vs.Decode(temp).Number), ("SNVT_temp_p", "2.58 °C", 2.58))
+        vs.SetValue(temp, 21.5)
+        self.assertEqual(temp.Value, b"\x08\x66")
+        self.assertIn("327.66", self.assertAutomationError(380, vs.SetValue, temp, 400).description)
+        self.assertAutomationError(380, vs.Decode, self.nvs.Item("7"))  # 3 bytes of a 1-byte type
+        switch = vs.FindType("snvt_switch")
+        self.assertEqual((switch.Index, switch.Size), (95, 2))
+        value = switch.Decode(switch.Encode(switch.Parse("{value: 100, state: 1}")))
+        self.assertEqual((value["state"].Number, str(value["value"]), value.Kind), (1, "100.0 %", "structure"))
+        self.assertEqual((vs.FindType(49, "SCPT").Name, vs.FindType(9999)), ("SCPTmaxSendTime", None))
+        with self.assertRaises(TypeError):
+            vs.Decode(self.damper)
+
+
 class FailedPopulationTest(CatalogueTestCase):
     # NCI 8's SelfDoc does not start with "&" or "~": building it shows a box.
     def setUp(self):

@@ -18,7 +18,7 @@ import vemosupport as vs
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 STUB = SOURCE / "python" / "vemosupport.pyi"
-PROTOCOL = {"__init__", "__len__", "__iter__", "__next__", "__contains__"}
+PROTOCOL = {"__init__", "__len__", "__iter__", "__next__", "__contains__", "__getitem__"}
 
 TYPED_USE = '''
 import pathlib

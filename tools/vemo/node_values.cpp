@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/automation_error.h"
 #include "vemosupport/types.h"
 #include "errors.h"
 #include "points.h"
@@ -64,7 +65,7 @@ std::vector<std::uint8_t> NewBytes(const Assignment& assignment, const std::opti
     if (std::regex_match(assignment.value, kField)) return UpdateField(*type, current, assignment.value);
     return Encode(*type, Parse(*type, assignment.value));
   } catch (const AutomationError& error) {
-    throw Malformed(assignment.text, std::string(type->Name()) + ": " + error.description());
+    throw Malformed(assignment.text, error.description());
   }
 }
 

@@ -10,25 +10,23 @@ namespace vemo::cli {
 
 namespace {
 
-std::string Bytes(const Value& value) {
-  if (value.error) return "error " + std::to_string(value.error->number) + ": " + value.error->description;
-  return value.hex.value_or("");
+std::string Error(const Value& value) {
+  return value.error ? "error " + std::to_string(value.error->number) + ": " + value.error->description : "";
 }
 
-// Bytes as --set takes them, so that a spreadsheet keeps them as text.
-std::string BytesCell(const PointRow& row) {
-  return row.bytes.empty() || row.bytes.starts_with("error") ? row.bytes : "0x" + row.bytes;
-}
+// Bytes as --set takes them, which a spreadsheet also keeps as text.
+std::string BytesCell(const PointRow& row) { return row.bytes ? "0x" + *row.bytes : row.error; }
 
 std::string Decoded(const Value& value) { return value.decoded ? Format(*value.decoded) : std::string(); }
 
 PointRow Row(const std::string& object, const ConfigurationProperty& cp) {
-  return {object, "CP", cp.name, cp.key, "", cp.value.typeName.value_or(""), Decoded(cp.value), Bytes(cp.value)};
+  return {object, "CP", cp.name, cp.key, "", cp.value.typeName.value_or(""), Decoded(cp.value), cp.value.hex,
+          Error(cp.value)};
 }
 
 PointRow Row(const std::string& object, const NetworkVariable& nv) {
   return {object, "NV", nv.name, nv.index, Direction(nv), nv.value.typeName.value_or(""), Decoded(nv.value),
-          Bytes(nv.value)};
+          nv.value.hex, Error(nv.value)};
 }
 
 std::string CsvField(const std::string& field) {
@@ -46,15 +44,15 @@ std::vector<PointRow> PointRows(const Node& node) {
   std::set<std::int16_t> filedNVs;
   for (const LonMarkObject& object : node.objects) {
     const std::string label = "[" + std::to_string(object.index) + "] " + object.name;
-    for (const ConfigurationProperty& cp : node.configurationProperties) {
-      if (std::count(object.cpKeys.begin(), object.cpKeys.end(), cp.key) && filedCPs.insert(cp.key).second) {
-        rows.push_back(Row(label, cp));
-      }
+    for (const std::int32_t key : object.cpKeys) {
+      const auto cp = std::find_if(node.configurationProperties.begin(), node.configurationProperties.end(),
+                                   [key](const ConfigurationProperty& c) { return c.key == key; });
+      if (cp != node.configurationProperties.end() && filedCPs.insert(key).second) rows.push_back(Row(label, *cp));
     }
-    for (const NetworkVariable& nv : node.networkVariables) {
-      if (std::count(object.nvIndexes.begin(), object.nvIndexes.end(), nv.index) && filedNVs.insert(nv.index).second) {
-        rows.push_back(Row(label, nv));
-      }
+    for (const std::int16_t index : object.nvIndexes) {
+      const auto nv = std::find_if(node.networkVariables.begin(), node.networkVariables.end(),
+                                   [index](const NetworkVariable& n) { return n.index == index; });
+      if (nv != node.networkVariables.end() && filedNVs.insert(index).second) rows.push_back(Row(label, *nv));
     }
   }
   for (const ConfigurationProperty& cp : node.configurationProperties) {
@@ -67,11 +65,12 @@ std::vector<PointRow> PointRows(const Node& node) {
 }
 
 void PrintPointsText(std::ostream& out, const std::vector<PointRow>& rows) {
-  const std::vector<std::string> header{"OBJECT", "POINT", "NAME", "DIRECTION", "TYPE", "VALUE", "BYTES"};
+  // The value last: a structure's value is long, and nothing after it needs lining up.
+  const std::vector<std::string> header{"OBJECT", "POINT", "NAME", "DIRECTION", "TYPE", "BYTES", "VALUE"};
   std::vector<std::vector<std::string>> table{header};
   for (const PointRow& row : rows) {
     table.push_back({Printable(row.object), row.kind + " " + std::to_string(row.index), Printable(row.name),
-                     row.direction, row.type, Printable(row.value), Printable(BytesCell(row))});
+                     row.direction, row.type, Printable(BytesCell(row)), Printable(row.value)});
   }
   // Widths in characters: a UTF-8 continuation byte takes no column.
   const auto columns = [](const std::string& text) {
@@ -109,7 +108,7 @@ Json PointsJson(const Node& node, const std::vector<PointRow>& rows) {
                       {"direction", row.direction},
                       {"typeName", row.type.empty() ? Json(nullptr) : Json(row.type)},
                       {"value", row.value.empty() ? Json(nullptr) : Json(row.value)},
-                      {"bytes", row.bytes}});
+                      {"bytes", row.bytes ? Json(*row.bytes) : Json(nullptr)}});
   }
   return {{"schema", kJsonSchema},           {"kind", "points"},
           {"programId", node.programId},     {"populated", node.populated},

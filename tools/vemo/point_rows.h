@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,7 +20,8 @@ struct PointRow {
   std::string direction;   // an NV's "input" or "output"; "" for a CP
   std::string type;        // the standard type's name, else ""
   std::string value;       // decoded, else ""
-  std::string bytes;       // upper-case hexadecimal, or the error of its reading
+  std::optional<std::string> bytes;  // upper-case hexadecimal; nothing when reading the value failed
+  std::string error;                 // then why
 };
 
 // The node's points object by object, in the order `vemo node` shows them, then those
