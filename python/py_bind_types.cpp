@@ -1,6 +1,7 @@
 // Standard NV and CP types in Python: a data point's type, its value decoded into numbers
-// with units, enumeration members and fields, and a value in units written back.
-#include <pybind11/stl.h>
+// with units, enumeration members and fields, and a value in units written back. Types
+// and decoded values are named tuples: plain data that holds no library object.
+#include <pybind11/eval.h>
 
 #include "py_bindings.h"
 #include "vemosupport/I709ConfigurationProperty.h"
@@ -11,6 +12,42 @@
 namespace vemo::python {
 
 namespace {
+
+const char* const kClassesSource = R"(
+import collections
+
+StandardType = collections.namedtuple("StandardType", "name category number size inherits unit")
+StandardType.__doc__ = """A standard NV type (category 'SNVT'), CP type ('SCPT') or
+enumeration ('enum'): its name, number (the SNVT or SCPT index), size in bytes (0 for a CP type that inherits the
+type of its NV), whether it inherits, and its unit ('°C', empty when none)."""
+
+DecodedValue = collections.namedtuple("DecodedValue", "kind name text number unit member invalid in_range items")
+DecodedValue.__doc__ = """A value read in its standard type. kind is 'number', 'float',
+'enumeration', 'structure', 'union', 'array' or 'text'; text shows it as vemo does
+('21.50 °C'); number is a number's or enumeration's value in unit (None for the other
+kinds); member an enumeration member's name (None when no member has the number); items
+the fields, union members or elements, each a DecodedValue. value.field('state') is the
+field of that name; str(value) is its text."""
+
+def _text(self):
+    """The value as vemo shows it."""
+    return self.text
+
+def _field(self, name):
+    """The field or union member of that name; KeyError when there is none."""
+    for item in self.items:
+        if item.name == name:
+            return item
+    raise KeyError(name)
+
+DecodedValue.__str__ = _text
+DecodedValue.field = _field
+)";
+
+py::dict& Classes() {
+  static py::dict& classes = *new py::dict;  // emptied at exit, see BindTypes
+  return classes;
+}
 
 const char* CategoryName(TypeCategory category) {
   switch (category) {
@@ -34,11 +71,44 @@ const char* KindName(Value::Kind kind) {
   return "";
 }
 
+py::object TypeToPython(const std::optional<DataType>& type) {
+  if (!type) return py::none();
+  return Classes()["StandardType"](Text(std::string(type->Name())), CategoryName(type->Category()), type->Index(),
+                                   type->Size(), type->Inherits(), Text(std::string(type->Unit())));
+}
+
+py::object ValueToPython(const Value& value) {
+  const bool numeric = value.kind == Value::Kind::kNumber || value.kind == Value::Kind::kFloat ||
+                       value.kind == Value::Kind::kEnumeration;
+  const bool named = value.kind == Value::Kind::kEnumeration && !value.member.empty();
+  py::list items;
+  for (const Value& item : value.items) items.append(ValueToPython(item));
+  return Classes()["DecodedValue"](KindName(value.kind), Text(value.name), Text(Format(value)),
+                                   numeric ? py::object(py::float_(value.number)) : py::none(), Text(value.unit),
+                                   named ? py::object(Text(value.member)) : py::none(), value.invalid, value.inRange,
+                                   items);
+}
+
+// A type given as a StandardType or by name.
+DataType ArgType(py::handle type) {
+  const std::string name = ArgText(py::isinstance(type, Classes()["StandardType"]) ? type.attr("name") : type);
+  const std::optional<DataType> found = FindTypeByName(name);
+  if (!found) throw AutomationError(err::kInvalidArgument, "FindType", "No standard type is named " + name + ".");
+  return *found;
+}
+
 std::vector<std::uint8_t> ArgBytes(py::handle value) {
   const Variant variant = FromPython(value);
   const ByteArray* bytes = variant.AsBytes();
   if (!bytes) throw py::type_error("expected bytes or bytearray");
   return bytes->bytes;
+}
+
+// A Python number or text as the text Parse reads.
+std::string ValueText(py::handle value) {
+  if (py::isinstance<py::bool_>(value)) throw py::type_error("expected a number or str, not bool");
+  if (py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value)) return py::repr(value).cast<std::string>();
+  return ArgText(value);
 }
 
 // The NV or CP behind a Python object of this module; TypeError for anything else.
@@ -69,112 +139,65 @@ std::vector<std::uint8_t> PointBytes(const Point& point) {
   return bytes ? bytes->bytes : std::vector<std::uint8_t>{};
 }
 
-// A Python number or text as the text Parse reads.
-std::string ValueText(py::handle value) {
-  if (py::isinstance<py::bool_>(value)) throw py::type_error("expected a number or str, not bool");
-  if (py::isinstance<py::int_>(value) || py::isinstance<py::float_>(value)) return py::repr(value).cast<std::string>();
-  return ArgText(value);
-}
-
-const char* const kPointNode =
+const std::string kPointNode =
     " A CP whose type inherits takes the type of the NV it applies to, which only its node knows: pass the "
     "node as node.";
 
 }  // namespace
 
 void BindTypes(py::module_& module) {
-  py::class_<DataType>(module, "StandardType",
-                       "A standard NV type (SNVT), CP type (SCPT) or enumeration: its layout, scaling, range and "
-                       "unit, from the standard type tables. Made by FindType and TypeOf only.")
-      .def_property_readonly(
-          "Name", [](const DataType& type) { return Text(std::string(type.Name())); }, "str: 'SNVT_temp_p'.")
-      .def_property_readonly(
-          "Category", [](const DataType& type) { return CategoryName(type.Category()); }, "str: 'SNVT', 'SCPT' or 'enum'.")
-      .def_property_readonly("Index", &DataType::Index, "int: the SNVT or SCPT index, or the enumeration's key.")
-      .def_property_readonly("Size", &DataType::Size, "int: bytes of a value; 0 for a CP type that inherits.")
-      .def_property_readonly("Inherits", &DataType::Inherits,
-                             "bool: a CP type that takes the type of the NV it applies to.")
-      .def_property_readonly(
-          "Unit", [](const DataType& type) { return Text(std::string(type.Unit())); }, "str: '°C'; empty when none.")
-      .def(
-          "Decode", [](const DataType& type, py::handle bytes) { return Decode(type, ArgBytes(bytes)); },
-          py::arg("value"),
-          "The DecodedValue of bytes of this type. Raises AutomationError 380 when their length is not the type's.")
-      .def("Encode", &Encode, py::arg("value"),
-           "The bytes of a DecodedValue of this type. Raises AutomationError 380 naming the range when a number "
-           "lies outside it.")
-      .def(
-          "Parse", [](const DataType& type, py::handle text) { return Parse(type, ValueText(text)); },
-          py::arg("text"),
-          "A value of this type from a number (in the type's unit), a member name or the text repr() shows. Raises "
-          "AutomationError 380 saying what could not be read or lies out of range.")
-      .def("__repr__", [](const DataType& type) { return Text("<StandardType " + std::string(type.Name()) + ">"); },
-           "'<StandardType SNVT_temp_p>'.");
-
-  py::class_<Value>(module, "DecodedValue",
-                    "A value read in its standard type: a number with its unit, an enumeration member, or a "
-                    "structure, union or array of such values in Items. str() shows it as vemo does.")
-      .def_property_readonly(
-          "Kind", [](const Value& value) { return KindName(value.kind); },
-          "str: 'number', 'float', 'enumeration', 'structure', 'union', 'array' or 'text'.")
-      .def_property_readonly(
-          "Name", [](const Value& value) { return Text(value.name); }, "str: the field's name; empty for a whole value.")
-      .def_property_readonly(
-          "Number", [](const Value& value) { return value.number; }, "float: a number's value in its unit.")
-      .def_property_readonly(
-          "Unit", [](const Value& value) { return Text(value.unit); }, "str: '°C'; empty when none.")
-      .def_property_readonly(
-          "Member", [](const Value& value) { return Text(value.member); },
-          "str: an enumeration's member name; empty when no member has the number.")
-      .def_property_readonly(
-          "Text", [](const Value& value) { return Text(value.text); }, "str: a text value's characters.")
-      .def_property_readonly(
-          "Items", [](const Value& value) { return value.items; }, "list[DecodedValue]: fields, members or elements.")
-      .def_property_readonly(
-          "Invalid", [](const Value& value) { return value.invalid; }, "bool: the type's value for no valid value.")
-      .def_property_readonly(
-          "InRange", [](const Value& value) { return value.inRange; }, "bool: within the type's minimum and maximum.")
-      .def(
-          "__getitem__",
-          [](const Value& value, const std::string& name) {
-            const Value* field = value.Find(name);
-            if (!field) throw py::key_error(name);
-            return *field;
-          },
-          py::arg("name"), "The field or member of that name; KeyError when there is none.")
-      .def("__str__", [](const Value& value) { return Text(Format(value)); }, "'21.50 °C', as vemo shows it.")
-      .def("__repr__", [](const Value& value) { return Text("<DecodedValue " + Format(value) + ">"); },
-           "'<DecodedValue 21.50 °C>'.");
+  py::dict scope;
+  scope["__builtins__"] = py::module_::import("builtins");
+  scope["__name__"] = "vemosupport";
+  py::exec(kClassesSource, scope);
+  for (const char* name : {"StandardType", "DecodedValue"}) {
+    Classes()[name] = scope[name];
+    module.attr(name) = scope[name];
+  }
 
   module.def(
       "FindType",
-      [](py::handle key, const std::string& category) -> std::optional<DataType> {
-        if (py::isinstance<py::str>(key)) return FindTypeByName(ArgText(key));
+      [](py::handle key, py::handle category) {
+        if (py::isinstance<py::str>(key)) return TypeToPython(FindTypeByName(ArgText(key)));
+        const std::string which = ArgText(category);
+        if (which != "SNVT" && which != "SCPT") throw py::value_error("category: 'SNVT' or 'SCPT'");
         const int index = ArgInt32(key);
-        if (category == "SNVT") return FindSnvtType(index);
-        if (category == "SCPT") return FindScptType(index);
-        throw py::value_error("category: 'SNVT' or 'SCPT'");
+        return TypeToPython(which == "SNVT" ? FindSnvtType(index) : FindScptType(index));
       },
       py::arg("key"), py::arg("category") = "SNVT",
       "The StandardType of a name ('SNVT_temp_p', any case) or of an index in category 'SNVT' or 'SCPT'; None "
       "when there is none.");
   module.def(
-      "TypeOf", [](py::handle point, py::handle node) { return PointType(ArgPoint(point), node); }, py::arg("point"),
-      py::arg("node") = py::none(),
-      (std::string("The StandardType of an NV (its NVType) or CP (its CPType when StandardType is true), or None "
-                    "when its value stays bytes.") + kPointNode).c_str());
+      "TypeOf", [](py::handle point, py::handle node) { return TypeToPython(PointType(ArgPoint(point), node)); },
+      py::arg("point"), py::arg("node") = py::none(),
+      ("The StandardType of an NV (its NVType) or CP (its CPType when StandardType is true), or None when its "
+       "value stays bytes." + kPointNode).c_str());
   module.def(
       "Decode",
-      [](py::handle point, py::handle node) -> std::optional<Value> {
+      [](py::handle point, py::handle node) {
         const Point found = ArgPoint(point);
         const std::optional<DataType> type = PointType(found, node);
-        if (!type) return std::nullopt;
-        return Decode(*type, PointBytes(found));
+        return type ? ValueToPython(Decode(*type, PointBytes(found))) : py::none();
       },
       py::arg("point"), py::arg("node") = py::none(),
-      (std::string("The DecodedValue of an NV's or CP's value, or None when it has no standard type. Raises "
-                   "AutomationError as reading its Value does, or 380 when the bytes do not fit the type.") +
-       kPointNode).c_str());
+      ("The DecodedValue of an NV's or CP's value, or None when it has no standard type. Raises AutomationError "
+       "as reading its Value does, or 380 when the bytes do not fit the type." + kPointNode).c_str());
+  module.def(
+      "DecodeBytes", [](py::handle type, py::handle data) { return ValueToPython(Decode(ArgType(type), ArgBytes(data))); },
+      py::arg("type"), py::arg("data"),
+      "The DecodedValue of bytes in a type (a StandardType or a type name). Raises AutomationError 5 for an unknown "
+      "type name, 380 when the bytes are not the type's size or the type inherits.");
+  module.def(
+      "EncodeValue",
+      [](py::handle type, py::handle value) {
+        const DataType found = ArgType(type);
+        const std::vector<std::uint8_t> bytes = Encode(found, Parse(found, ValueText(value)));
+        return py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      },
+      py::arg("type"), py::arg("value"),
+      "The bytes of a value in a type (a StandardType or a type name): a number in the type's unit, a member name, "
+      "or the text a DecodedValue shows ('{value: 100, state: 1}'). Raises AutomationError 5 for an unknown type "
+      "name, 380 for a value it cannot read or that lies outside the type's range, naming the range.");
   module.def(
       "SetValue",
       [](py::handle point, py::handle value, py::handle node) {
@@ -191,10 +214,11 @@ void BindTypes(py::module_& module) {
         }
       },
       py::arg("point"), py::arg("value"), py::arg("node") = py::none(),
-      (std::string("Writes a value in units into an NV or CP: a number, a member name, 'field=value' for one field "
-                   "(the others keep their bytes) or the text str() of a DecodedValue shows. Raises AutomationError "
-                   "5 for a point of no standard type, 380 naming the range for a value outside it, and as setting "
-                   "its Value does.") + kPointNode).c_str());
+      ("Writes a value in units into an NV or CP: a number, a member name, 'field=value' for one field (the others "
+       "keep their bytes) or the text a DecodedValue shows. Raises AutomationError 5 for a point of no standard "
+       "type, 380 naming the range for a value outside it, and as setting its Value does." + kPointNode).c_str());
+
+  py::module_::import("atexit").attr("register")(py::cpp_function([] { Classes().clear(); }));
 }
 
 }  // namespace vemo::python

@@ -103,16 +103,16 @@ class NodeTest(CatalogueTestCase):
 
     def test_values_decode_and_are_written_in_units(self):
         temp = self.nvs.Item("0")  # SNVT_temp_p, 0.01 °C a step: 0x0102 is 2.58 °C
-        self.assertEqual((vs.TypeOf(temp).Name, str(vs.Decode(temp)), vs.Decode(temp).Number), ("SNVT_temp_p", "2.58 °C", 2.58))
+        self.assertEqual((vs.TypeOf(temp).name, str(vs.Decode(temp)), vs.Decode(temp).number), ("SNVT_temp_p", "2.58 °C", 2.58))
         vs.SetValue(temp, 21.5)
         self.assertEqual(temp.Value, b"\x08\x66")
-        self.assertIn("327.66", self.assertAutomationError(380, vs.SetValue, temp, 400).description)
+        self.assertIn("327.67", self.assertAutomationError(380, vs.SetValue, temp, 400).description)
         self.assertAutomationError(380, vs.Decode, self.nvs.Item("7"))  # 3 bytes of a 1-byte type
         switch = vs.FindType("snvt_switch")
-        self.assertEqual((switch.Index, switch.Size), (95, 2))
-        value = switch.Decode(switch.Encode(switch.Parse("{value: 100, state: 1}")))
-        self.assertEqual((value["state"].Number, str(value["value"]), value.Kind), (1, "100.0 %", "structure"))
-        self.assertEqual((vs.FindType(49, "SCPT").Name, vs.FindType(9999)), ("SCPTmaxSendTime", None))
+        self.assertEqual((switch.number, switch.size, vs.EncodeValue(switch, "{value: 100, state: 1}")), (95, 2, b"\xc8\x01"))
+        value = vs.DecodeBytes("SNVT_switch", b"\xc8\x01")
+        self.assertEqual((value.field("state").number, str(value.field("value")), value.kind), (1, "100.0 %", "structure"))
+        self.assertEqual((vs.FindType(49, "SCPT").name, vs.FindType(9999)), ("SCPTmaxSendTime", None))
         with self.assertRaises(TypeError):
             vs.Decode(self.damper)
 

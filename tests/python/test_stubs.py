@@ -18,7 +18,7 @@ import vemosupport as vs
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 STUB = SOURCE / "python" / "vemosupport.pyi"
-PROTOCOL = {"__init__", "__len__", "__iter__", "__next__", "__contains__", "__getitem__"}
+PROTOCOL = {"__init__", "__len__", "__iter__", "__next__", "__contains__"}
 
 TYPED_USE = '''
 import pathlib
@@ -36,6 +36,9 @@ def nv_names(folder: pathlib.Path) -> list[str]:
     nvs = node.NetworkVariables
     if nvs is not None:
         nvs.Item("12").Value = bytearray(b"\\x00\\x2a")
+        vs.SetValue(nvs.Item("12"), 21.5, node)
+    decoded = vs.Decode(nvs.Item("12")) if nvs is not None else None
+    units = [item.field("value").unit for item in decoded.items] if decoded else []
     cps = obj.ConfigurationProperties if obj else None
     keys = [cp.Key for cp in cps] if cps else []
     vs.set_kiv_reader(lambda path, program_id, block: len(block) > 0)
@@ -44,7 +47,7 @@ def nv_names(folder: pathlib.Path) -> list[str]:
         vs.CreateProgIDConfigInfo(1234567890123456, b"folder")
     except vs.AutomationError as error:
         keys.append(error.number)
-    return [nv.Name for nv in nvs or []] + [vs.__version__, reply, name] + [str(key) for key in keys]
+    return [nv.Name for nv in nvs or []] + [vs.__version__, reply, name] + [str(key) for key in keys] + units
 '''
 
 # Each line marked "# wrong" must be reported, and no other.
