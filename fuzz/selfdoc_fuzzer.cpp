@@ -89,9 +89,9 @@ std::shared_ptr<C472VirtualNV> NvFromXml(const std::vector<std::string>& fields,
   if (!document.load(fuzz::WriteWorkFile("nv.xml", xml))) return nullptr;
   const platform::XmlNode element = document.documentElement();
   auto nv = std::make_shared<C472VirtualNV>();
-  const bool kept = nv->InitFromXML(index, length, /*nNVType=*/3, element.selectSingleNode("Name"),
-                                    element.selectSingleNode("SelfDoc"), element.selectSingleNode("Default"),
-                                    (flags & kConfigNv) != 0);
+  const bool kept = !nv->InitFromXML(index, length, /*nNVType=*/3, element.selectSingleNode("Name"),
+                                     element.selectSingleNode("SelfDoc"), element.selectSingleNode("Default"),
+                                     (flags & kConfigNv) != 0);
   return kept ? nv : nullptr;
 }
 

@@ -23,6 +23,7 @@
 #include "vemosupport/byte_array.h"
 #include "vemosupport/cFactory.h"
 #include "vemosupport/catalogue.h"
+#include "vemosupport/configuration_file.h"
 #include "vemosupport/entry_points.h"
 #include "vemosupport/enumerator.h"
 #include "vemosupport/file_output.h"

@@ -8,7 +8,6 @@
 #include "catalogue/catalogue_search.h"
 #include "node/C472VirtualNode.h"
 #include "platform/message_box.h"
-#include "platform/number_text.h"
 #include "platform/text.h"
 #include "points/C472VirtualCPCol.h"
 #include "points/C472VirtualNVCol.h"
@@ -101,53 +100,6 @@ std::string NvLabel(const platform::XmlNode& element, const std::string& section
   const std::string index = element.getAttribute("Index").value_or("");
   return "NV " + (index.empty() ? std::string("without Index") : Quoted(index)) +
          (name ? " " + name.text() : std::string()) + " in " + section;
-}
-
-// Why population discards an element: the first requirement it fails, or empty.
-std::string MissingAttribute(const platform::XmlNode& element, const std::vector<const char*>& names) {
-  for (const char* name : names) {
-    const std::optional<std::string> value = element.getAttribute(name);
-    if (!value) return std::string("it has no ") + name + " attribute";
-    if (std::string(name) == "Index" && CharacterCount(*value) < 2) {
-      return "its Index attribute needs a prefix character and a number";
-    }
-    if (value->empty()) return std::string("its ") + name + " attribute is empty";
-  }
-  return {};
-}
-
-std::string WhyCpDiscarded(const platform::XmlNode& element) {
-  std::string why = MissingAttribute(element, {"Index", "Size"});
-  if (!why.empty()) return why;
-  if (!element.selectSingleNode("Name")) return "it has no Name child element";
-  if (!TryRoundToInt32(LeadingNumber(WithoutFirstCharacter(*element.getAttribute("Index"))))) {
-    return "its Index number does not fit in 32 bits";
-  }
-  return "its Size number does not fit in 16 bits";
-}
-
-std::string WhyNvDiscarded(const platform::XmlNode& element, bool isConfig) {
-  std::string why = MissingAttribute(element, {"Index", "Size", "NVType"});
-  if (!why.empty()) return why;
-  for (const char* child : {"Name", "SelfDoc"}) {
-    if (!element.selectSingleNode(child)) return std::string("it has no ") + child + " child element";
-  }
-  for (const char* name : {"Index", "Size", "NVType"}) {
-    std::string text = *element.getAttribute(name);
-    if (std::string(name) == "Index") text = WithoutFirstCharacter(text);
-    if (!TryRoundToInt16(LeadingNumber(text))) return std::string("its ") + name + " number does not fit in 16 bits";
-  }
-  const std::string selfDoc = element.selectSingleNode("SelfDoc").text();
-  const std::string rest = WithoutFirstCharacter(selfDoc);
-  const std::string first = rest.substr(0, rest.find(';'));
-  if (isConfig) {
-    if (rest.empty() || first.find(',') == std::string::npos) {
-      return "its SelfDoc " + Quoted(selfDoc) + " lacks the applies-to code and select text (\"&applies-to,select...\")";
-    }
-    return "the applies-to code of its SelfDoc " + Quoted(selfDoc) + " does not fit in 16 bits";
-  }
-  if (rest.empty()) return "its SelfDoc " + Quoted(selfDoc) + " has nothing after its first character";
-  return "its LonMark object number in SelfDoc " + Quoted(selfDoc) + " does not fit in 32 bits";
 }
 
 class CatalogueChecker {
@@ -424,11 +376,11 @@ class CatalogueChecker {
     const platform::XmlNode cpSection = entry.device.selectSingleNode(names::kCpSection);
     std::map<std::int32_t, std::string> keys;
     for (const platform::XmlNode& element : MemberElements(cpSection, names::kCp)) {
-      const auto scratch = std::make_shared<C472VirtualCPCol>();
-      const std::shared_ptr<C472VirtualCP> cp = scratch->AddCP(element);
+      PointRejection why;
+      const std::shared_ptr<C472VirtualCP> cp = std::make_shared<C472VirtualCPCol>()->AddCP(element, &why);
       const std::string label = CpLabel(element, cp.get());
       if (!cp) {
-        AddProblem(entry, kDiscardedPoint, label + " is discarded by population: " + WhyCpDiscarded(element) + ".");
+        AddProblem(entry, kDiscardedPoint, label + " is discarded by population: " + Describe(why) + ".");
         continue;
       }
       CheckCpSize(entry, *cp, label);
@@ -451,13 +403,13 @@ class CatalogueChecker {
       for (const platform::XmlNode& element : MemberElements(entry.device.selectSingleNode(section), names::kNv)) {
         const std::string label = NvLabel(element, section);
         std::shared_ptr<C472VirtualNV> nv;
+        PointRejection why;
         {
           const platform::MessageCapture scratchMessages;  // population reports them itself
-          nv = std::make_shared<C472VirtualNVCol>()->AddNV(element, isConfig);
+          nv = std::make_shared<C472VirtualNVCol>()->AddNV(element, isConfig, &why);
         }
         if (!nv) {
-          AddProblem(entry, kDiscardedPoint,
-                     label + " is discarded by population: " + WhyNvDiscarded(element, isConfig) + ".");
+          AddProblem(entry, kDiscardedPoint, label + " is discarded by population: " + Describe(why) + ".");
           continue;
         }
         CheckNvSize(entry, *nv, element, label);

@@ -17,8 +17,8 @@ struct ConfigurationFile {
 
 // The block holds the CP values in ascending CP Index (the order of `points.cps`), then
 // the configuration NVs' values in ascending NV index, then one spare byte. Each value
-// is a line with a comment naming its point; a device whose comments would take the file
-// past kMaxConfigurationFileBytes gets its bytes in plain lines instead. A device
+// starts a line with a comment naming its point; a device whose comments would take the
+// file past kMaxConfigurationFileBytes gets its bytes in plain lines instead. A device
 // without configuration values gets a file with no data.
 ConfigurationFile WriteConfigurationFile(const XifDevice& device, const DevicePoints& points,
                                          const std::string& sourceName);

@@ -13,7 +13,7 @@
 
 #include "platform/xml_dom.h"
 #include "points/ConfigDataBlock.h"
-#include "services/kiv_file_reader.h"
+#include "services/configuration_file_format.h"
 
 namespace vemo::importer {
 
@@ -25,7 +25,7 @@ inline constexpr std::size_t kMaxTextBytes = XML_MAX_TEXT_LENGTH;
 // Population refuses a larger configuration data block (error 7).
 inline constexpr std::size_t kMaxBlockBytes = static_cast<std::size_t>(ConfigDataBlock::kMaxDataSize);
 // The configuration-file reader refuses a larger file.
-inline constexpr std::size_t kMaxConfigurationFileBytes = static_cast<std::size_t>(services::KivFileReader::kMaxFileBytes);
+inline constexpr std::size_t kMaxConfigurationFileBytes = services::kMaxConfigurationFileBytes;
 // NV Index, Size and NVType and CP Size and type are 16-bit numbers in the object model:
 // population drops an NV or CP whose number does not fit.
 inline constexpr int kMaxPointNumber = std::numeric_limits<std::int16_t>::max();

@@ -7,6 +7,7 @@
 #include "platform/keyed_collection.h"
 #include "platform/xml_dom.h"
 #include "points/C472VirtualCP.h"
+#include "points/point_rejection.h"
 
 namespace vemo {
 
@@ -26,8 +27,8 @@ class C472VirtualCPCol : public I709ConfigurationProperties, public std::enable_
   // Component-internal members.
   // Builds and files the CP of a "CP" element; nothing when the element is rejected
   // (missing or short attributes, no Name child, numbers out of range, a key already
-  // filed).
-  std::shared_ptr<C472VirtualCP> AddCP(const platform::XmlNode& oElement);
+  // filed), and then `why`, when given, says why.
+  std::shared_ptr<C472VirtualCP> AddCP(const platform::XmlNode& oElement, PointRejection* why = nullptr);
   // Bytes that all CPs filed so far need in the block.
   std::int32_t ConfigDataSize() const { return m_lConfigDataSize; }
   std::shared_ptr<I709ConfigurationProperties> ConfigurationProperties() { return shared_from_this(); }

@@ -28,9 +28,9 @@ std::uint8_t HexPair(std::uint32_t first, std::uint32_t second) {
 
 }  // namespace
 
-bool C472VirtualNV::InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::int16_t nNVType,
-                                const platform::XmlNode& oNameNode, const platform::XmlNode& oSelfDocNode,
-                                const platform::XmlNode& oDefaultNode, bool bIsConfig) {
+PointRejection C472VirtualNV::InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::int16_t nNVType,
+                                          const platform::XmlNode& oNameNode, const platform::XmlNode& oSelfDocNode,
+                                          const platform::XmlNode& oDefaultNode, bool bIsConfig) {
   m_nIndex = nIndex;
   m_nLength = nLength;
   m_nNVType = nNVType;
@@ -38,17 +38,18 @@ bool C472VirtualNV::InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::
   if (oNameNode) m_sName = oNameNode.text();
   if (oSelfDocNode) m_sSelfDoc = oSelfDocNode.text();
   if (oDefaultNode) m_sDefault = oDefaultNode.text();
-  if (!ParseSelfDoc()) return false;
+  if (PointRejection bad = ParseSelfDoc()) return bad;
   const std::optional<std::int32_t> objectId = LMObjectIDFor(m_nAppliesTo, m_sSelectData);
-  if (!objectId) return false;
+  if (!objectId) return {PointRejection::Reason::kObjectNumberTooLarge, m_sSelfDoc};
   m_lLMObjectID = *objectId;
-  return true;
+  return {};
 }
 
 // The string is a lead character, then parts separated by ";"; only the first part
 // is read. A configuration NV's first part is "applies-to,select,..."; any other NV's
 // is the object index, then "|" or "#" and the member.
-bool C472VirtualNV::ParseSelfDoc() {
+PointRejection C472VirtualNV::ParseSelfDoc() {
+  using Reason = PointRejection::Reason;
   const std::uint32_t lead = FirstCharacter(m_sSelfDoc);
   // What follows the lead character is parts separated by ";"; nothing at all there
   // is no part, not an empty one.
@@ -57,27 +58,27 @@ bool C472VirtualNV::ParseSelfDoc() {
   if (m_bIsConfig) {
     if (lead != '&' && lead != '~') {
       ReportSelfDocError(res::kConfigNvSelfDocError);
-      return true;
+      return {};
     }
     // "applies-to,select,...": both fields are needed.
     const std::size_t comma = first.find(',');
-    if (rest.empty() || comma == std::string_view::npos) return false;
+    if (rest.empty() || comma == std::string_view::npos) return {Reason::kNoAppliesToOrSelect, m_sSelfDoc};
     const std::optional<std::int16_t> appliesTo = TryRoundToInt16(LeadingNumber(first.substr(0, comma)));
-    if (!appliesTo) return false;
+    if (!appliesTo) return {Reason::kAppliesToTooLarge, m_sSelfDoc};
     m_nAppliesTo = *appliesTo;
     const std::string_view select = first.substr(comma + 1);
     m_sSelectData = std::string(select.substr(0, select.find(',')));
-    return true;
+    return {};
   }
   if (lead != '@' && lead != '$') {
     ReportSelfDocError(res::kNvSelfDocError);
-    return true;
+    return {};
   }
-  if (rest.empty()) return false;
+  if (rest.empty()) return {Reason::kNothingAfterLead, m_sSelfDoc};
   // The object index, in front of the member after "|" or "#".
   m_nAppliesTo = 1;
   m_sSelectData = std::string(first.substr(0, first.find_first_of("|#")));
-  return true;
+  return {};
 }
 
 void C472VirtualNV::ReportSelfDocError(std::uint16_t messageId) const {

@@ -10,6 +10,7 @@
 #include "vemosupport/byte_array.h"
 #include "platform/xml_dom.h"
 #include "points/ConfigDataBlock.h"
+#include "points/point_rejection.h"
 
 namespace vemo {
 
@@ -48,16 +49,16 @@ class C472VirtualNV : public I709NetworkVariable, public IC472VirtualObj, public
   void SetSection(std::string sSection) { m_sSection = std::move(sSection); }
   // Fills the NV from its element's parts and parses the self-documentation string. A
   // string with the wrong first character is reported in a message box and the NV is
-  // kept; false when the string lacks the parts it needs or a number does not fit,
-  // and the NV is then to be discarded.
-  bool InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::int16_t nNVType, const platform::XmlNode& oNameNode,
+  // kept; a rejection when the string lacks the parts it needs or a number does not
+  // fit, and the NV is then to be discarded.
+  PointRejection InitFromXML(std::int16_t nIndex, std::int16_t nLength, std::int16_t nNVType, const platform::XmlNode& oNameNode,
                    const platform::XmlNode& oSelfDocNode, const platform::XmlNode& oDefaultNode, bool bIsConfig);
   // Gives the NV its storage: its own zero bytes, or for a configuration NV the slice of
   // `block` at `lOffset` (advanced by the length); then applies the default.
   void BindStorage(const std::shared_ptr<ConfigDataBlock>& block, std::int32_t& lOffset);
 
  private:
-  bool ParseSelfDoc();
+  PointRejection ParseSelfDoc();
   void ReportSelfDocError(std::uint16_t messageId) const;
   bool HasStorage() const { return m_oBlock && m_lDataOffset >= 0; }
 

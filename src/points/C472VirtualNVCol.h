@@ -8,6 +8,7 @@
 #include "platform/xml_dom.h"
 #include "points/C472VirtualNV.h"
 #include "points/insertion_position.h"
+#include "points/point_rejection.h"
 
 namespace vemo {
 
@@ -26,8 +27,10 @@ class C472VirtualNVCol : public I709NetworkVariables, public std::enable_shared_
   // Component-internal members.
   // Builds and files the NV of an "NV" element; nothing when the element is rejected
   // (missing or short attributes, missing Name or SelfDoc, numbers out of range, a
-  // self-documentation string without its parts, an index already filed).
-  std::shared_ptr<C472VirtualNV> AddNV(const platform::XmlNode& oElement, bool bIsConfig);
+  // self-documentation string without its parts, an index already filed), and then
+  // `why`, when given, says why.
+  std::shared_ptr<C472VirtualNV> AddNV(const platform::XmlNode& oElement, bool bIsConfig,
+                                       PointRejection* why = nullptr);
   // Bytes that the configuration NVs filed so far need in the block.
   std::int32_t ConfigDataSize() const { return m_lConfigDataSize; }
   std::shared_ptr<I709NetworkVariables> NetworkVariables() { return shared_from_this(); }

@@ -54,7 +54,8 @@ class NodeTest(unittest.TestCase):
 
     def test_a_configuration_file_of_another_device_leaves_the_node_unloaded(self):
         with tempfile.TemporaryDirectory() as folder:
-            kiv = write(os.path.join(folder, "other.kiv"), "vemo-kiv 1\nprogram-id 0000000000000000\n01 02\n")
+            with open(KIV) as sample:  # the sample's bytes: refused for the ID alone
+                kiv = write(os.path.join(folder, "other.kiv"), sample.read().replace(DEMO, "0000000000000000"))
             result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", kiv)
         self.assertEqual((result.returncode, node["populated"], node["configurationFile"]), (0, False, kiv))
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/configuration_file.h"
 #include "vemosupport/file_output.h"
 #include "vemosupport/version.h"
 #include "errors.h"
@@ -31,20 +32,10 @@ std::vector<std::uint8_t> BlockBytes(const Point& point, std::int16_t size, cons
   return bytes->bytes;
 }
 
-void AppendSlices(std::string& text, std::vector<Slice> slices) {
+// The slices in ascending order, each a value of the file.
+void AppendValues(std::vector<ConfigurationValue>& values, std::vector<Slice> slices) {
   std::stable_sort(slices.begin(), slices.end(), [](const Slice& a, const Slice& b) { return a.order < b.order; });
-  for (const Slice& slice : slices) {
-    // Sixteen bytes a line; the label goes on the first.
-    for (std::size_t start = 0; start < slice.bytes.size(); start += 16) {
-      const std::size_t end = std::min(slice.bytes.size(), start + 16);
-      for (std::size_t i = start; i < end; ++i) {
-        if (i > start) text += ' ';
-        text += Hex({slice.bytes[i]});
-      }
-      if (start == 0) text += "  # " + Printable(slice.label);
-      text += '\n';
-    }
-  }
+  for (Slice& slice : slices) values.push_back({std::move(slice.bytes), Printable(slice.label)});
 }
 
 }  // namespace
@@ -65,15 +56,13 @@ std::string ConfigFileText(I709Node& node) {
     nvs.push_back({nv->Index(), label, BlockBytes(*nv, nv->Length(), label)});
   }
 
-  std::string text = "# Configuration data written by vemo " VEMOSUPPORT_VERSION
-                     ": CPs in ascending CP index, then\n"
-                     "# configuration NVs in ascending NV index; the spare byte at the end is left out.\n"
-                     "vemo-kiv 1\n"
-                     "program-id " +
-                     node.ProgramID() + "\n";
-  AppendSlices(text, std::move(cps));
-  AppendSlices(text, std::move(nvs));
-  return text;
+  std::vector<ConfigurationValue> values;
+  AppendValues(values, std::move(cps));
+  AppendValues(values, std::move(nvs));
+  return FormatConfigurationFile(node.ProgramID(), values,
+                                 "Configuration data written by vemo " VEMOSUPPORT_VERSION
+                                 ": CPs in ascending CP index, then\n"
+                                 "configuration NVs in ascending NV index, then the spare byte.");
 }
 
 void WriteNewFiles(const std::vector<FileOutput>& files, bool force) {

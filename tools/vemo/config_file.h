@@ -10,9 +10,9 @@ namespace vemo::cli {
 
 // The node's configuration data block as a configuration file of this project's format
 // ("vemo-kiv 1"): its CPs in ascending CP index, then its configuration NVs in ascending
-// NV index, each value as it stands now. The block's spare byte, which no data point
-// reaches, is left out, as the format allows. Reading the file into a node of the same
-// device gives every data point the value it has here.
+// NV index, each value as it stands now, then the block's spare byte, which no data
+// point reaches, as 00. Reading the file into a node of the same device gives every data
+// point the value it has here.
 std::string ConfigFileText(I709Node& node);
 
 // Writes `text` as the file `path`, whole or not at all (see vemosupport/file_output.h);
