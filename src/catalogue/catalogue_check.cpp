@@ -1,16 +1,19 @@
 // Checking a catalogue folder: every file and entry as a lookup reads it, and every
 // entry's data points as a population files them.
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <set>
 
 #include "catalogue/catalogue_scan.h"
 #include "catalogue/catalogue_search.h"
+#include "catalogue/catalogue_values.h"
 #include "node/C472VirtualNode.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "points/C472VirtualCPCol.h"
 #include "points/C472VirtualNVCol.h"
+#include "services/kiv_file_reader.h"
 #include "progid/cProgIDInfo.h"
 #include "progid/item_list.h"
 #include "support/catalogue_names.h"
@@ -40,6 +43,7 @@ constexpr const char* kDuplicateNvIndex = "duplicate-nv-index";
 constexpr const char* kDuplicateCpKey = "duplicate-cp-key";
 constexpr const char* kPopulationError = "population-error";
 constexpr const char* kEntryError = "entry-error";
+constexpr const char* kConfigurationFile = "configuration-file";
 
 // A message box's text on one line: lines trimmed, blank ones dropped, joined by a
 // blank after a line that ends a sentence or a label, else by "; ".
@@ -93,6 +97,23 @@ std::string CpLabel(const platform::XmlNode& element, const C472VirtualCP* cp) {
   const std::string index = element.getAttribute("Index").value_or("");
   return "CP " + (index.empty() ? std::string("without Index") : Quoted(index)) +
          (cp ? " (key " + std::to_string(cp->Key()) + ")" : "");
+}
+
+// Why the configuration-file reader refuses a file for a block of `blockBytes` bytes
+// (the spare byte included).
+std::string RefusalText(services::ConfigurationFileStatus status, std::size_t blockBytes) {
+  using Status = services::ConfigurationFileStatus;
+  switch (status) {
+    case Status::kRead: break;
+    case Status::kUnreadable: return "cannot be read";
+    case Status::kNotTheFormat: return "is not in the configuration-file format (a \"vemo-kiv 1\" line, then the program ID)";
+    case Status::kOtherProgramId: return "names another program ID";
+    case Status::kMalformedHex: return "holds data that is not hexadecimal bytes";
+    case Status::kWrongSize:
+      return "does not hold the entry's " + std::to_string(blockBytes - 1) + " bytes of configuration data (" +
+             std::to_string(blockBytes) + " with the spare byte)";
+  }
+  return {};
 }
 
 std::string NvLabel(const platform::XmlNode& element, const std::string& section) {
@@ -434,16 +455,44 @@ class CatalogueChecker {
                      "with \"&\" or \"~\", of any other NV with \"@\" or \"$\".");
     }
     messages_.clear();
+    if (node) CheckValues(entry, *node);
   }
 
   // Populates a node of the entry's record without a configuration file; its message
   // boxes are kept for the entry's problems.
-  std::shared_ptr<C472VirtualNode> Populate(Entry& entry) {
+  // The defaults read in their standard types; then the entry's configuration file,
+  // <program ID>.kiv in the folder, when there is one: it must be the entry's and fit its
+  // block, and its values are read as the defaults are.
+  void CheckValues(Entry& entry, C472VirtualNode& node) {
+    for (const ValueFinding& finding : CheckNodeValues(node, "default")) {
+      AddProblem(entry, finding.kind, finding.description);
+    }
+    const std::string programId = entry.record->ProgramID();
+    const std::string path = folder_ + programId + ".kiv";
+    std::error_code error;
+    if (node.ConfigData()->DataSize() == 0 || !std::filesystem::is_regular_file(path, error)) return;
+    std::vector<std::uint8_t> block = node.ConfigData()->Bytes().bytes;
+    const services::ConfigurationFileStatus status = services::ReadConfigurationFile(path, programId, block);
+    if (status != services::ConfigurationFileStatus::kRead) {
+      AddProblem(entry, kConfigurationFile,
+                 "Its configuration file " + Quoted(programId + ".kiv") + " " + RefusalText(status, block.size()) +
+                     ": a node populated from it gets no configuration data. Write it again, e.g. with "
+                     "vemo node --write-config.");
+      return;
+    }
+    if (const std::shared_ptr<C472VirtualNode> configured = Populate(entry, path)) {
+      for (const ValueFinding& finding : CheckNodeValues(*configured, "value in the configuration file")) {
+        AddProblem(entry, finding.kind, finding.description);
+      }
+    }
+  }
+
+  std::shared_ptr<C472VirtualNode> Populate(Entry& entry, const std::string& configurationFile = "") {
     auto node = std::make_shared<C472VirtualNode>();
     node->InitNode(entry.record, "FFFF00000000");
     const platform::MessageCapture capture;
     try {
-      node->PopulateDevice("");
+      node->PopulateDevice(configurationFile);
     } catch (const std::exception& error) {
       AddProblem(entry, kPopulationError,
                  std::string("Population of a node fails: ") + error.what() + ". Make the entry's data points smaller.");

@@ -1,5 +1,6 @@
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/test_support.h"
@@ -193,6 +194,37 @@ TEST_F(CatalogueCheckTest, AnEntryThatRaisesAnErrorIsOneProblemAndEveryOtherEntr
   ASSERT_EQ(Kinds(check), (std::vector<std::string>{"a.xml entry-error", "a.xml nv-size", "b.xml unreadable-file"}));
   EXPECT_EQ(check.problems[0].programId, "000000000000000C");
   EXPECT_TRUE(Mentions(check.problems[0], {"error 6 (Overflow)"}));
+}
+
+TEST_F(CatalogueCheckTest, ValuesOutsideTheirTypeAndConfigurationFilesThatDoNotFitAreReported) {
+  const std::string id = "F000000000000002";
+  // SNVT_temp_p (105) allows -273.17..327.67 °C, so 8AD0 (-300.00) is outside; no member
+  // of SNVT_hvac_mode (108) is 127.
+  const std::string points = "<NCIs>" + Nv("N1", 2, 105, "&amp;0,0") + "</NCIs><NVIs>" +
+                             Nv("I2", 1, 108, "@0|1") + "</NVIs>";
+  std::string withDefaults = points;
+  withDefaults.replace(withDefaults.find("</NV>"), 5, "<Default>8AD0</Default></NV>");
+  withDefaults.replace(withDefaults.rfind("</NV>"), 5, "<Default>7F</Default></NV>");
+  dir_.Write(id + ".xml", Catalogue(Entry(id, "DV02", withDefaults)));
+  CatalogueCheck check = Check();
+  ASSERT_EQ(Kinds(check), (std::vector<std::string>{id + ".xml value-out-of-range", id + ".xml unnamed-member"}));
+  EXPECT_TRUE(Mentions(check.problems[0], {"NV 1 n (SNVT_temp_p): its default -300.00 °C is outside -273.17..327.67 °C"}));
+  EXPECT_TRUE(Mentions(check.problems[1], {"NV 2 n (SNVT_hvac_mode): its default 127 names no member"}));
+
+  dir_.Write(id + ".xml", Catalogue(Entry(id, "DV02", points)));
+  // (the file's program ID and data, the problem's kind and words)
+  const std::tuple<std::string, std::string, std::string> files[] = {
+      {"0000000000000000\n08 66 00", "configuration-file", "names another program ID"},
+      {id + "\n08 66 00 00", "configuration-file", "does not hold the entry's 2 bytes of configuration data"},
+      {id + "\nzz 66 00", "configuration-file", "not hexadecimal"},
+      {id + "\n80 00 00", "value-out-of-range", "its value in the configuration file -327.68 °C is outside"},
+  };
+  for (const auto& [file, kind, words] : files) {
+    dir_.Write(id + ".kiv", "vemo-kiv 1\nprogram-id " + file + "\n");
+    check = Check();
+    ASSERT_EQ(Kinds(check), std::vector<std::string>{id + ".xml " + kind}) << file;
+    EXPECT_TRUE(Mentions(check.problems[0], {words})) << file;
+  }
 }
 
 }  // namespace
