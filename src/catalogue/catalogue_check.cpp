@@ -1,5 +1,6 @@
 // Checking a catalogue folder: every file and entry as a lookup reads it, and every
 // entry's data points as a population files them.
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <map>
@@ -464,9 +465,8 @@ class CatalogueChecker {
   // <program ID>.kiv in the folder, when there is one: it must be the entry's and fit its
   // block, and its values are read as the defaults are.
   void CheckValues(Entry& entry, C472VirtualNode& node) {
-    for (const ValueFinding& finding : CheckNodeValues(node, "default")) {
-      AddProblem(entry, finding.kind, finding.description);
-    }
+    const std::vector<ValueFinding> defaults = CheckNodeValues(node, "default");
+    for (const ValueFinding& finding : defaults) AddProblem(entry, finding.kind, finding.description);
     const std::string programId = entry.record->ProgramID();
     const std::string path = folder_ + programId + ".kiv";
     std::error_code error;
@@ -482,7 +482,11 @@ class CatalogueChecker {
     }
     if (const std::shared_ptr<C472VirtualNode> configured = Populate(entry, path)) {
       for (const ValueFinding& finding : CheckNodeValues(*configured, "value in the configuration file")) {
-        AddProblem(entry, finding.kind, finding.description);
+        // A file that keeps a default the check already named says nothing new.
+        const bool named = std::any_of(defaults.begin(), defaults.end(), [&](const ValueFinding& other) {
+          return std::string_view(other.kind) == finding.kind && other.point == finding.point && other.value == finding.value;
+        });
+        if (!named) AddProblem(entry, finding.kind, finding.description);
       }
     }
   }

@@ -42,16 +42,17 @@ void CheckValue(const std::string& label, const std::optional<DataType>& type, c
   // A size that is not the type's is the size check's to report.
   if (bytes.size() != static_cast<std::size_t>(type->Size())) return;
   const std::string subject = label + " (" + std::string(type->Name()) + "): its " + source + " ";
+  const std::string raw(bytes.begin(), bytes.end());
   const Value decoded = Decode(*type, bytes);
   if (const std::vector<std::string> outside = RangeProblems(decoded); !outside.empty()) {
-    findings.push_back({"value-out-of-range", subject + Joined(outside) +
+    findings.push_back({"value-out-of-range", label, raw, subject + Joined(outside) +
                                                   ". A host reading it gets a value the type does not allow; "
                                                   "give it one inside the range."});
   }
   std::vector<std::string> unnamed;
   UnnamedMembers(decoded, "", unnamed);
   if (!unnamed.empty()) {
-    findings.push_back({"unnamed-member", subject + Joined(unnamed) + " names no member of its enumeration. Give it "
+    findings.push_back({"unnamed-member", label, raw, subject + Joined(unnamed) + " names no member of its enumeration. Give it "
                                                                       "the number of a member."});
   }
 }
@@ -68,6 +69,7 @@ std::vector<ValueFinding> CheckNodeValues(I709Node& node, const std::string& sou
   }
   if (const auto nvs = node.NetworkVariables()) {
     for (const auto& nv : Members<I709NetworkVariable>(nvs->NewEnum())) {
+      if (!nv->IsConfigurationVariable()) continue;
       CheckValue("NV " + std::to_string(nv->Index()) + " " + nv->Name(), TypeOf(*nv), nv->Value(), source, findings);
     }
   }

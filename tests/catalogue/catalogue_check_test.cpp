@@ -200,10 +200,12 @@ TEST_F(CatalogueCheckTest, ValuesOutsideTheirTypeAndConfigurationFilesThatDoNotF
   const std::string id = "F000000000000002";
   // SNVT_temp_p (105) allows -273.17..327.67 °C, so 8AD0 (-300.00) is outside; no member
   // of SNVT_hvac_mode (108) is 127.
-  const std::string points = "<NCIs>" + Nv("N1", 2, 105, "&amp;0,0") + "</NCIs><NVIs>" +
-                             Nv("I2", 1, 108, "@0|1") + "</NVIs>";
+  // Input and output NVs hold no configuration: NV 3's default is not read.
+  const std::string points = "<NCIs>" + Nv("N1", 2, 105, "&amp;0,0") + Nv("N2", 1, 108, "&amp;0,0") +
+                             "</NCIs><NVIs>" + Nv("I3", 1, 108, "@0|1") + "</NVIs>";
   std::string withDefaults = points;
   withDefaults.replace(withDefaults.find("</NV>"), 5, "<Default>8AD0</Default></NV>");
+  withDefaults.replace(withDefaults.find("</NV>", withDefaults.find("N2")), 5, "<Default>7F</Default></NV>");
   withDefaults.replace(withDefaults.rfind("</NV>"), 5, "<Default>7F</Default></NV>");
   dir_.Write(id + ".xml", Catalogue(Entry(id, "DV02", withDefaults)));
   CatalogueCheck check = Check();
@@ -214,10 +216,10 @@ TEST_F(CatalogueCheckTest, ValuesOutsideTheirTypeAndConfigurationFilesThatDoNotF
   dir_.Write(id + ".xml", Catalogue(Entry(id, "DV02", points)));
   // (the file's program ID and data, the problem's kind and words)
   const std::tuple<std::string, std::string, std::string> files[] = {
-      {"0000000000000000\n08 66 00", "configuration-file", "names another program ID"},
-      {id + "\n08 66 00 00", "configuration-file", "does not hold the entry's 2 bytes of configuration data"},
-      {id + "\nzz 66 00", "configuration-file", "not hexadecimal"},
-      {id + "\n80 00 00", "value-out-of-range", "its value in the configuration file -327.68 °C is outside"},
+      {"0000000000000000\n08 66 00 00", "configuration-file", "names another program ID"},
+      {id + "\n08 66 00 00 00", "configuration-file", "does not hold the entry's 3 bytes of configuration data"},
+      {id + "\nzz 66 00 00", "configuration-file", "not hexadecimal"},
+      {id + "\n80 00 00 00", "value-out-of-range", "its value in the configuration file -327.68 °C is outside"},
   };
   for (const auto& [file, kind, words] : files) {
     dir_.Write(id + ".kiv", "vemo-kiv 1\nprogram-id " + file + "\n");
