@@ -101,12 +101,14 @@ struct Value {
 VEMO_EXPORT Value Decode(const DataType& type, std::span<const std::uint8_t> bytes);
 
 // Encodes a value of the type (as Decode gives, possibly changed) into bytes. A number
-// outside its range raises error 380 whose description names the field and the range;
-// bits no field names are written as 0.
-VEMO_EXPORT std::vector<std::uint8_t> Encode(const DataType& type, const Value& value);
+// outside its range raises error 380 whose description names the field and the range,
+// unless `checkRange` is false (to write back what a device holds, as it holds it); bits
+// no field names are written as 0.
+VEMO_EXPORT std::vector<std::uint8_t> Encode(const DataType& type, const Value& value, bool checkRange = true);
 
-// The messages of every field whose value lies outside its range ("value: 120.0 % is
-// outside 0.0..100.0 %"), empty when all lie inside.
+// The messages of every field whose value lies outside its range ("value 120.0 % is
+// outside 0.0..100.0 %"), empty when all lie inside. The members of a union are not
+// checked: which one the bytes hold is not in the bytes.
 VEMO_EXPORT std::vector<std::string> RangeProblems(const Value& value);
 
 // The value as a person reads it: "21.50 °C", "OC_OCCUPIED", "{value: 100.0 %, state: 1}",

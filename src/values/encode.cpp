@@ -30,14 +30,15 @@ void OutOfRange(const Value& value, const std::string& path, const std::string& 
 }
 
 void EncodeNumber(const Descriptor& d, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-                  const std::string& path) {
+                  const std::string& path, bool checkRange) {
   if (value.invalid) {
     if (!d.hasInvalid) Fail(Name(path) + " has no invalid value");
     WriteRaw(d, out, d.invalid);
     return;
   }
   const std::optional<std::int64_t> raw = ValueToRaw(d, value.number);
-  if (!raw || *raw < d.minimum || *raw > d.maximum) {
+  const bool inside = raw && (checkRange ? *raw >= d.minimum && *raw <= d.maximum : *raw >= RawLow(d) && *raw <= RawHigh(d));
+  if (!inside) {
     if (raw && d.hasInvalid && *raw == d.invalid) {  // the invalid value written as its number
       WriteRaw(d, out, *raw);
       return;
@@ -48,8 +49,8 @@ void EncodeNumber(const Descriptor& d, const Value& value, std::span<std::uint8_
 }
 
 void EncodeFloat(const Descriptor& d, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-                 const std::string& path) {
-  if (!std::isnan(value.number)) {
+                 const std::string& path, bool checkRange) {
+  if (checkRange && !std::isnan(value.number)) {
     const double number = d.size == 4 ? static_cast<float>(value.number) : value.number;
     const double low = d.size == 4 ? static_cast<float>(d.minimum) : d.minimum;
     const double high = d.size == 4 ? static_cast<float>(d.maximum) : d.maximum;
@@ -72,17 +73,17 @@ const Value& ItemFor(const Value& value, std::size_t position, const Field& fiel
 }  // namespace
 
 void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-              const std::string& path) {
+              const std::string& path, bool checkRange) {
   const Descriptor& d = Resolve(descriptor, unit);
   switch (d.kind) {
     case Kind::kScaled:
     case Kind::kBits:
       if (value.kind != Value::Kind::kNumber) Fail(Name(path) + " is a number");
-      EncodeNumber(d, value, out, unit, path);
+      EncodeNumber(d, value, out, unit, path, checkRange);
       return;
     case Kind::kFloat:
       if (value.kind != Value::Kind::kFloat && value.kind != Value::Kind::kNumber) Fail(Name(path) + " is a number");
-      EncodeFloat(d, value, out, unit, path);
+      EncodeFloat(d, value, out, unit, path, checkRange);
       return;
     case Kind::kEnum: {
       const double number = value.number;
@@ -100,7 +101,7 @@ void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_
       const auto fields = Table().fields.subspan(static_cast<std::size_t>(d.first), static_cast<std::size_t>(d.count));
       for (std::size_t i = 0; i < fields.size(); ++i) {
         EncodeAt(fields[i].descriptor, ItemFor(value, i, fields[i], path), out.subspan(fields[i].offset), fields[i].unit,
-                 Join(path, fields[i].name));
+                 Join(path, fields[i].name), checkRange);
       }
       return;
     }
@@ -109,7 +110,7 @@ void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_
       const Value& member = value.items[value.active];
       for (const Field& field : Table().fields.subspan(static_cast<std::size_t>(d.first), static_cast<std::size_t>(d.count))) {
         if (member.name == field.name) {
-          EncodeAt(field.descriptor, member, out.subspan(field.offset), field.unit, Join(path, field.name));
+          EncodeAt(field.descriptor, member, out.subspan(field.offset), field.unit, Join(path, field.name), checkRange);
           return;
         }
       }
@@ -130,7 +131,7 @@ void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_
         Fail(Name(path) + " is an array of " + std::to_string(count) + " elements");
       }
       for (std::size_t i = 0; i < count; ++i) {
-        EncodeAt(d.first, value.items[i], out.subspan(i * element.size), unit, Join(path, std::to_string(i)));
+        EncodeAt(d.first, value.items[i], out.subspan(i * element.size), unit, Join(path, std::to_string(i)), checkRange);
       }
       return;
     }
@@ -158,13 +159,13 @@ void CheckTypeLimits(const values::TypeEntry& entry, std::span<const std::uint8_
 
 }  // namespace
 
-std::vector<std::uint8_t> Encode(const DataType& type, const Value& value) {
+std::vector<std::uint8_t> Encode(const DataType& type, const Value& value, bool checkRange) {
   const values::TypeEntry& entry = type.Entry();
   if (entry.size == 0) values::Fail(std::string(entry.name) + " takes the type of the NV it applies to");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(entry.size));
   try {
-    values::EncodeAt(entry.descriptor, value, bytes, entry.unit, "");
-    CheckTypeLimits(entry, bytes, "");
+    values::EncodeAt(entry.descriptor, value, bytes, entry.unit, "", checkRange);
+    if (checkRange) CheckTypeLimits(entry, bytes, "");
   } catch (const AutomationError& error) {
     values::Fail(std::string(entry.name) + ": " + error.description());
   }
