@@ -64,7 +64,7 @@ VEMO_EXPORT std::optional<DataType> FindTypeByName(std::string_view name);
 VEMO_EXPORT std::optional<DataType> TypeOf(const I709NetworkVariable& nv);
 VEMO_EXPORT std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp,
                                            const I709NetworkVariable* appliesTo = nullptr);
-VEMO_EXPORT std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, I709Node& node);
+VEMO_EXPORT std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, const I709Node& node);
 
 // A decoded value: one node of a tree that mirrors the type's layout.
 struct Value {
@@ -102,8 +102,9 @@ VEMO_EXPORT Value Decode(const DataType& type, std::span<const std::uint8_t> byt
 
 // Encodes a value of the type (as Decode gives, possibly changed) into bytes. A number
 // outside its range raises error 380 whose description names the field and the range,
-// unless `checkRange` is false (to write back what a device holds, as it holds it); bits
-// no field names are written as 0.
+// unless `checkRange` is false (to write back what a device holds, as it holds it); the
+// member of a union is checked only against what its bits can hold (see RangeProblems).
+// Bits no field names are written as 0.
 VEMO_EXPORT std::vector<std::uint8_t> Encode(const DataType& type, const Value& value, bool checkRange = true);
 
 // The messages of every field whose value lies outside its range ("value 120.0 % is

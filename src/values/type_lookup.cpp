@@ -87,7 +87,7 @@ std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, const I709Ne
   return type;
 }
 
-std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, I709Node& node) {
+std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, const I709Node& node) {
   const std::optional<DataType> own = cp.StandardType() ? FindScptType(cp.CPType()) : std::nullopt;
   if (!own || !own->Inherits()) return own;
   const std::string record = cp.Name();

@@ -70,7 +70,11 @@ TEST(StandardTypeProperties, CpTypeBytesDecodeInsideTheirRangeAndEncodeBack) {
       if (bytes.empty()) continue;
       ++checked;
       const Value value = Decode(type, bytes);
-      if (!RangeProblems(value).empty()) outside.push_back(entry.name);
+      if (!RangeProblems(value).empty()) {
+        outside.push_back(entry.name);
+      } else {  // as a person would type it back
+        EXPECT_EQ(Encode(type, Parse(type, Format(value))), bytes) << entry.name << " " << Format(value);
+      }
       EXPECT_EQ(Encode(type, value, false), bytes) << entry.name << " " << Format(value);
     }
   }
@@ -171,6 +175,10 @@ TEST(StandardTypeProperties, RealDeviceValuesDecodeInsideTheirRange) {
       }
       const Value value = Decode(*point.type, point.bytes);
       for (const std::string& problem : RangeProblems(value)) problems.push_back(point.where + ": " + problem);
+      const std::vector<std::uint8_t> bytes(point.bytes.begin(), point.bytes.end());
+      if (Encode(*point.type, Parse(*point.type, Format(value))) != bytes) {
+        problems.push_back(point.where + ": " + Format(value) + " reads back as other bytes");
+      }
       ++decoded;
     }
   }

@@ -5,7 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "vemosupport/I709ConfigurationProperties.h"
+#include "vemosupport/I709ConfigurationProperty.h"
+#include "vemosupport/I709NetworkVariable.h"
+#include "vemosupport/I709NetworkVariables.h"
+#include "vemosupport/I709Node.h"
 #include "vemosupport/automation_error.h"
+#include "vemosupport/cFactory.h"
 #include "vemosupport/types.h"
 
 namespace vemo {
@@ -107,6 +113,11 @@ TEST(StandardTypes, OneFieldIsSetAndEveryOtherBitKept) {
   // schedule_priority is the low 7 bits of byte 0: the top bit and the bytes after stay.
   EXPECT_EQ(UpdateField(Type("SCPTschedule"), Hex("85FFFF"), "schedule_priority=3"), Hex("83FFFF"));
   EXPECT_EQ(UpdateField(Type("SNVT_hvac_satsts"), Hex("0000"), "manufacturer_defined=9"), Hex("0009"));
+  // Through a union member and an array element.
+  EXPECT_EQ(UpdateField(Type("SCPTdevListEntry"), Hex("00000000000000"), "ni.nid.2=7"), Hex("00000007000000"));
+  EXPECT_EQ(UpdateField(Type("SNVT_time_zone"), Hex("000000000000000000FFFF00000000"),
+                        "start_DST.M_start_DST.week_of_start_DST=5"),
+            Hex("00000000000000000AFFFF00000000"));
   EXPECT_EQ(ErrorOf([] { UpdateField(Type("SNVT_switch"), Hex("C801"), "value=101"); }),
             "SNVT_switch: value 101.0 % is outside 0.0..100.0 %");
   EXPECT_NE(ErrorOf([] { UpdateField(Type("SNVT_switch"), Hex("C801"), "level=1"); }), "");
@@ -119,6 +130,21 @@ TEST(StandardTypes, FoundByIndexAndName) {
   EXPECT_EQ(FindScptType(78)->DefaultBytes(), Hex("0DAC"));
   EXPECT_FALSE(FindSnvtType(220));
   EXPECT_FALSE(FindTypeByName("SNVT_temp_q"));
+}
+
+TEST(StandardTypes, DataPointsOfTheSampleNodeHaveTheirTypes) {
+  cFactory factory;
+  const auto created = factory.CreateVirtualC472Node(factory.CreateProgIDInfo("9A10C0DE00010401", VEMO_SOURCE_DIR "/catalog"));
+  ASSERT_TRUE(created && created->PopulateDevice(""));
+  const auto node = std::dynamic_pointer_cast<I709Node>(created);
+  const auto nv = node->NetworkVariables()->Item(Variant("12"));
+  EXPECT_EQ(TypeOf(*nv)->Name(), "SNVT_temp_p");
+  const auto cps = node->ConfigurationProperties();
+  EXPECT_EQ(TypeOf(*cps->Item(Variant("101")), *node)->Name(), "SCPTmaxSendTime");  // 101|0|0-49
+  EXPECT_FALSE(TypeOf(*cps->Item(Variant("103")), *node));                            // 103|1|1-5: not standard
+  // 105|2|0-27|20: SCPTsndDelta takes the type of NV 20, an SNVT_lev_percent.
+  EXPECT_EQ(TypeOf(*cps->Item(Variant("105")), *node)->Name(), "SNVT_lev_percent");
+  EXPECT_FALSE(TypeOf(*cps->Item(Variant("105"))));
 }
 
 }  // namespace
