@@ -9,12 +9,14 @@ namespace vemo::values {
 
 namespace {
 
-// The binary32 of a double; a NaN keeps the payload FloatFromBits gave it.
+// The binary32 of a double; a NaN as FloatFromBits carries it (std::nan gives the quiet
+// NaN 7FC00000).
 std::uint32_t FloatToBits(double value) {
   if (std::isnan(value)) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
-    const auto payload = static_cast<std::uint32_t>(bits >> 29) & 0x7FFFFFu;
-    return static_cast<std::uint32_t>(bits >> 63) << 31 | 0x7F800000u | (payload != 0 ? payload : 0x400000u);
+    const std::uint32_t quiet = (bits & 1) != 0 ? 0 : 0x400000u;
+    const auto payload = static_cast<std::uint32_t>(bits >> 29) & 0x3FFFFFu;
+    return static_cast<std::uint32_t>(bits >> 63) << 31 | 0x7F800000u | quiet | (quiet || payload ? payload : 1u);
   }
   return std::bit_cast<std::uint32_t>(static_cast<float>(value));
 }
