@@ -57,7 +57,7 @@ void NamedBits(std::int32_t descriptor, std::span<std::uint8_t> mask) {
   }
 }
 
-TEST(StandardTypeProperties, CpTypeBytesDecodeInsideTheirRangeAndEncodeBack) {
+TEST(TypeValueProperties, CpTypeBytesDecodeInsideTheirRangeAndEncodeBack) {
   // Defaults that are blanks outside the range the type states: a log file header of
   // zeros (file_type must be 2049, major_version_number 1) and an unassigned NV whose
   // member_number 65535 lies outside 1..4095.
@@ -82,7 +82,7 @@ TEST(StandardTypeProperties, CpTypeBytesDecodeInsideTheirRangeAndEncodeBack) {
   EXPECT_EQ(outside, defaultsOutside);
 }
 
-TEST(StandardTypeProperties, RandomBytesEncodeBackExceptBitsNoFieldNames) {
+TEST(TypeValueProperties, RandomBytesEncodeBackExceptBitsNoFieldNames) {
   std::mt19937 random(19);
   for (const values::TypeEntry& entry : values::Table().types) {
     if (entry.size == 0) continue;
@@ -151,7 +151,7 @@ std::vector<PointValue> StandardValues(const importer::XifDevice& device, const 
   return points;
 }
 
-TEST(StandardTypeProperties, RealDeviceValuesDecodeInsideTheirRange) {
+TEST(TypeValueProperties, RealDeviceValuesDecodeInsideTheirRange) {
   const fs::path folder = fs::path(RealDataFolder()) / "xif";
   if (!fs::is_directory(folder)) GTEST_SKIP() << "no real device data in " << folder << " (set VEMO_REALDATA)";
   // What the table cannot decode: SNVT 223 has no definition in the source of the table,

@@ -41,7 +41,7 @@ std::string ErrorOf(Call call) {
   return "";
 }
 
-TEST(StandardTypes, DecodeShowsWhatTheDefinitionSays) {
+TEST(TypeValues, DecodeShowsWhatTheDefinitionSays) {
   struct Case {
     const char* type;
     const char* bytes;
@@ -72,7 +72,7 @@ TEST(StandardTypes, DecodeShowsWhatTheDefinitionSays) {
   EXPECT_EQ(Format(Decode(Type("SCPTlocation"), hall)), "{ascii_: \"Hall 1\"}");
 }
 
-TEST(StandardTypes, TextIsReadExactlyAndRoundedHalvesToEven) {
+TEST(TypeValues, TextIsReadExactlyAndRoundedHalvesToEven) {
   struct Case {
     const char* type;
     const char* text;
@@ -94,7 +94,7 @@ TEST(StandardTypes, TextIsReadExactlyAndRoundedHalvesToEven) {
   }
 }
 
-TEST(StandardTypes, OutOfRangeAndUnreadableTextNameTheProblem) {
+TEST(TypeValues, OutOfRangeAndUnreadableTextNameTheProblem) {
   EXPECT_EQ(ErrorOf([] { Parse(Type("SNVT_temp_p"), "400"); }),
             "SNVT_temp_p: 400.00 °C is outside -273.17..327.67 °C");
   EXPECT_EQ(ErrorOf([] { Parse(Type("SNVT_switch"), "{value: 120, state: 1}"); }),
@@ -107,7 +107,7 @@ TEST(StandardTypes, OutOfRangeAndUnreadableTextNameTheProblem) {
   EXPECT_NE(ErrorOf([] { Decode(Type("SNVT_temp_p"), Hex("086600")); }), "");
 }
 
-TEST(StandardTypes, OneFieldIsSetAndEveryOtherBitKept) {
+TEST(TypeValues, OneFieldIsSetAndEveryOtherBitKept) {
   EXPECT_EQ(UpdateField(Type("SNVT_switch"), Hex("C801"), "value=50"), Hex("6401"));
   EXPECT_EQ(UpdateField(Type("SNVT_switch"), Hex("C801"), "state=invalid"), Hex("C8FF"));
   // schedule_priority is the low 7 bits of byte 0: the top bit and the bytes after stay.
@@ -123,7 +123,7 @@ TEST(StandardTypes, OneFieldIsSetAndEveryOtherBitKept) {
   EXPECT_NE(ErrorOf([] { UpdateField(Type("SNVT_switch"), Hex("C801"), "level=1"); }), "");
 }
 
-TEST(StandardTypes, FoundByIndexAndName) {
+TEST(TypeValues, FoundByIndexAndName) {
   EXPECT_EQ(FindSnvtType(105)->Name(), "SNVT_temp_p");
   EXPECT_EQ(FindScptType(78)->Name(), "SCPTheatSetpt");
   EXPECT_EQ(FindTypeByName("snvt_TEMP_p")->Index(), 105);
@@ -132,7 +132,7 @@ TEST(StandardTypes, FoundByIndexAndName) {
   EXPECT_FALSE(FindTypeByName("SNVT_temp_q"));
 }
 
-TEST(StandardTypes, DataPointsOfTheSampleNodeHaveTheirTypes) {
+TEST(TypeValues, DataPointsOfTheSampleNodeHaveTheirTypes) {
   cFactory factory;
   const auto created = factory.CreateVirtualC472Node(factory.CreateProgIDInfo("9A10C0DE00010401", VEMO_SOURCE_DIR "/catalog"));
   ASSERT_TRUE(created && created->PopulateDevice(""));
