@@ -6,7 +6,6 @@
 // may be called from any thread; a Value is a plain value, used like any other.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,6 +30,7 @@ enum class TypeCategory { kSnvt, kScpt, kEnumeration };
 // the life of the process.
 class VEMO_EXPORT DataType {
  public:
+  // The lookups below make types; the entry is the library's own table row.
   explicit DataType(const values::TypeEntry& entry) : entry_(&entry) {}
 
   TypeCategory Category() const;
@@ -38,7 +38,7 @@ class VEMO_EXPORT DataType {
   std::string_view Name() const;  // "SNVT_temp_p", "SCPTheatSetpt", "occup_t"
   int Size() const;               // bytes of a value; 0 for a CP type that inherits
   bool Inherits() const;          // a CP type that takes the type of the NV it applies to
-  std::string_view Unit() const;  // as shown ("°C"), empty when the type has none
+  std::string_view Unit() const;  // as shown ("°C", also of a CP type defined as an SNVT), empty for none
   // A CP type's default, minimum and maximum bytes; empty when the type states none.
   std::vector<std::uint8_t> DefaultBytes() const;
   std::vector<std::uint8_t> MinimumBytes() const;

@@ -128,6 +128,7 @@ TEST(TypeValues, FoundByIndexAndName) {
   EXPECT_EQ(FindScptType(78)->Name(), "SCPTheatSetpt");
   EXPECT_EQ(FindTypeByName("snvt_TEMP_p")->Index(), 105);
   EXPECT_EQ(FindScptType(78)->DefaultBytes(), Hex("0DAC"));
+  EXPECT_EQ(FindScptType(78)->Unit(), "°C");  // SCPTheatSetpt is an SNVT_temp_p
   EXPECT_FALSE(FindSnvtType(220));
   EXPECT_FALSE(FindTypeByName("SNVT_temp_q"));
 }
