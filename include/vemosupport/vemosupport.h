@@ -29,5 +29,6 @@
 #include "vemosupport/file_output.h"
 #include "vemosupport/host.h"
 #include "vemosupport/object.h"
+#include "vemosupport/types.h"
 #include "vemosupport/variant.h"
 #include "vemosupport/version.h"
