@@ -6,7 +6,6 @@
 // may be called from any thread; a Value is a plain value, used like any other.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,6 +30,7 @@ enum class TypeCategory { kSnvt, kScpt, kEnumeration };
 // the life of the process.
 class VEMO_EXPORT DataType {
  public:
+  // The lookups below make types; the entry is the library's own table row.
   explicit DataType(const values::TypeEntry& entry) : entry_(&entry) {}
 
   TypeCategory Category() const;
@@ -38,7 +38,7 @@ class VEMO_EXPORT DataType {
   std::string_view Name() const;  // "SNVT_temp_p", "SCPTheatSetpt", "occup_t"
   int Size() const;               // bytes of a value; 0 for a CP type that inherits
   bool Inherits() const;          // a CP type that takes the type of the NV it applies to
-  std::string_view Unit() const;  // as shown ("°C"), empty when the type has none
+  std::string_view Unit() const;  // as shown ("°C", also of a CP type defined as an SNVT), empty for none
   // A CP type's default, minimum and maximum bytes; empty when the type states none.
   std::vector<std::uint8_t> DefaultBytes() const;
   std::vector<std::uint8_t> MinimumBytes() const;
@@ -64,7 +64,7 @@ VEMO_EXPORT std::optional<DataType> FindTypeByName(std::string_view name);
 VEMO_EXPORT std::optional<DataType> TypeOf(const I709NetworkVariable& nv);
 VEMO_EXPORT std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp,
                                            const I709NetworkVariable* appliesTo = nullptr);
-VEMO_EXPORT std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, I709Node& node);
+VEMO_EXPORT std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, const I709Node& node);
 
 // A decoded value: one node of a tree that mirrors the type's layout.
 struct Value {
@@ -101,12 +101,15 @@ struct Value {
 VEMO_EXPORT Value Decode(const DataType& type, std::span<const std::uint8_t> bytes);
 
 // Encodes a value of the type (as Decode gives, possibly changed) into bytes. A number
-// outside its range raises error 380 whose description names the field and the range;
-// bits no field names are written as 0.
-VEMO_EXPORT std::vector<std::uint8_t> Encode(const DataType& type, const Value& value);
+// outside its range raises error 380 whose description names the field and the range,
+// unless `checkRange` is false (to write back what a device holds, as it holds it); the
+// member of a union is checked only against what its bits can hold (see RangeProblems).
+// Bits no field names are written as 0.
+VEMO_EXPORT std::vector<std::uint8_t> Encode(const DataType& type, const Value& value, bool checkRange = true);
 
-// The messages of every field whose value lies outside its range ("value: 120.0 % is
-// outside 0.0..100.0 %"), empty when all lie inside.
+// The messages of every field whose value lies outside its range ("value 120.0 % is
+// outside 0.0..100.0 %"), empty when all lie inside. The members of a union are not
+// checked: which one the bytes hold is not in the bytes.
 VEMO_EXPORT std::vector<std::string> RangeProblems(const Value& value);
 
 // The value as a person reads it: "21.50 °C", "OC_OCCUPIED", "{value: 100.0 %, state: 1}",

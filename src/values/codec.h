@@ -17,9 +17,9 @@ namespace vemo::values {
 Value DecodeAt(std::int32_t descriptor, std::span<const std::uint8_t> bytes, std::string_view unit);
 
 // Writes `value` as the layout `descriptor` at the start of `out`; `path` names the
-// value in errors (380, naming the range of a number out of range).
+// value in errors (380, naming the range of a number out of range when `checkRange`).
 void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-              const std::string& path);
+              const std::string& path, bool checkRange = true);
 
 // Reads a person's text as a value of the layout; raises 380 naming `path`.
 Value ParseAt(std::int32_t descriptor, std::string_view text, std::string_view unit, const std::string& path);

@@ -9,12 +9,13 @@ namespace vemo::values {
 
 namespace {
 
-// A binary32 as a double; a NaN keeps its payload and its signalling bit, which a
-// conversion would set.
+// A binary32 as a double. A NaN keeps its payload and its quiet bit, carried in a quiet
+// double NaN (a signalling one would be quieted by the first copy through the FPU): the
+// payload's low 22 bits above bit 29, a signalling float marked by bit 0.
 double FloatFromBits(std::uint32_t bits) {
   if ((bits & 0x7F800000u) == 0x7F800000u && (bits & 0x7FFFFFu) != 0) {
-    return std::bit_cast<double>(std::uint64_t{bits >> 31} << 63 | std::uint64_t{0x7FF} << 52 |
-                                 std::uint64_t{bits & 0x7FFFFFu} << 29);
+    return std::bit_cast<double>(std::uint64_t{bits >> 31} << 63 | std::uint64_t{0xFFF} << 51 |
+                                 std::uint64_t{bits & 0x3FFFFFu} << 29 | ((bits & 0x400000u) ? 0u : 1u));
   }
   return static_cast<double>(std::bit_cast<float>(bits));
 }

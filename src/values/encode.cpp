@@ -9,12 +9,14 @@ namespace vemo::values {
 
 namespace {
 
-// The binary32 of a double; a NaN keeps the payload FloatFromBits gave it.
+// The binary32 of a double; a NaN as FloatFromBits carries it (std::nan gives the quiet
+// NaN 7FC00000).
 std::uint32_t FloatToBits(double value) {
   if (std::isnan(value)) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
-    const auto payload = static_cast<std::uint32_t>(bits >> 29) & 0x7FFFFFu;
-    return static_cast<std::uint32_t>(bits >> 63) << 31 | 0x7F800000u | (payload != 0 ? payload : 0x400000u);
+    const std::uint32_t quiet = (bits & 1) != 0 ? 0 : 0x400000u;
+    const auto payload = static_cast<std::uint32_t>(bits >> 29) & 0x3FFFFFu;
+    return static_cast<std::uint32_t>(bits >> 63) << 31 | 0x7F800000u | quiet | (quiet || payload ? payload : 1u);
   }
   return std::bit_cast<std::uint32_t>(static_cast<float>(value));
 }
@@ -30,14 +32,15 @@ void OutOfRange(const Value& value, const std::string& path, const std::string& 
 }
 
 void EncodeNumber(const Descriptor& d, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-                  const std::string& path) {
+                  const std::string& path, bool checkRange) {
   if (value.invalid) {
     if (!d.hasInvalid) Fail(Name(path) + " has no invalid value");
     WriteRaw(d, out, d.invalid);
     return;
   }
   const std::optional<std::int64_t> raw = ValueToRaw(d, value.number);
-  if (!raw || *raw < d.minimum || *raw > d.maximum) {
+  const bool inside = raw && (checkRange ? *raw >= d.minimum && *raw <= d.maximum : *raw >= RawLow(d) && *raw <= RawHigh(d));
+  if (!inside) {
     if (raw && d.hasInvalid && *raw == d.invalid) {  // the invalid value written as its number
       WriteRaw(d, out, *raw);
       return;
@@ -48,8 +51,8 @@ void EncodeNumber(const Descriptor& d, const Value& value, std::span<std::uint8_
 }
 
 void EncodeFloat(const Descriptor& d, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-                 const std::string& path) {
-  if (!std::isnan(value.number)) {
+                 const std::string& path, bool checkRange) {
+  if (checkRange && !std::isnan(value.number)) {
     const double number = d.size == 4 ? static_cast<float>(value.number) : value.number;
     const double low = d.size == 4 ? static_cast<float>(d.minimum) : d.minimum;
     const double high = d.size == 4 ? static_cast<float>(d.maximum) : d.maximum;
@@ -72,17 +75,17 @@ const Value& ItemFor(const Value& value, std::size_t position, const Field& fiel
 }  // namespace
 
 void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_t> out, std::string_view unit,
-              const std::string& path) {
+              const std::string& path, bool checkRange) {
   const Descriptor& d = Resolve(descriptor, unit);
   switch (d.kind) {
     case Kind::kScaled:
     case Kind::kBits:
       if (value.kind != Value::Kind::kNumber) Fail(Name(path) + " is a number");
-      EncodeNumber(d, value, out, unit, path);
+      EncodeNumber(d, value, out, unit, path, checkRange);
       return;
     case Kind::kFloat:
       if (value.kind != Value::Kind::kFloat && value.kind != Value::Kind::kNumber) Fail(Name(path) + " is a number");
-      EncodeFloat(d, value, out, unit, path);
+      EncodeFloat(d, value, out, unit, path, checkRange);
       return;
     case Kind::kEnum: {
       const double number = value.number;
@@ -100,7 +103,7 @@ void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_
       const auto fields = Table().fields.subspan(static_cast<std::size_t>(d.first), static_cast<std::size_t>(d.count));
       for (std::size_t i = 0; i < fields.size(); ++i) {
         EncodeAt(fields[i].descriptor, ItemFor(value, i, fields[i], path), out.subspan(fields[i].offset), fields[i].unit,
-                 Join(path, fields[i].name));
+                 Join(path, fields[i].name), checkRange);
       }
       return;
     }
@@ -109,7 +112,9 @@ void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_
       const Value& member = value.items[value.active];
       for (const Field& field : Table().fields.subspan(static_cast<std::size_t>(d.first), static_cast<std::size_t>(d.count))) {
         if (member.name == field.name) {
-          EncodeAt(field.descriptor, member, out.subspan(field.offset), field.unit, Join(path, field.name));
+          // Not range-checked, as RangeProblems does not check a union: which member the
+          // bytes hold is said elsewhere, and Format shows every member's reading.
+          EncodeAt(field.descriptor, member, out.subspan(field.offset), field.unit, Join(path, field.name), false);
           return;
         }
       }
@@ -130,7 +135,7 @@ void EncodeAt(std::int32_t descriptor, const Value& value, std::span<std::uint8_
         Fail(Name(path) + " is an array of " + std::to_string(count) + " elements");
       }
       for (std::size_t i = 0; i < count; ++i) {
-        EncodeAt(d.first, value.items[i], out.subspan(i * element.size), unit, Join(path, std::to_string(i)));
+        EncodeAt(d.first, value.items[i], out.subspan(i * element.size), unit, Join(path, std::to_string(i)), checkRange);
       }
       return;
     }
@@ -158,13 +163,13 @@ void CheckTypeLimits(const values::TypeEntry& entry, std::span<const std::uint8_
 
 }  // namespace
 
-std::vector<std::uint8_t> Encode(const DataType& type, const Value& value) {
+std::vector<std::uint8_t> Encode(const DataType& type, const Value& value, bool checkRange) {
   const values::TypeEntry& entry = type.Entry();
   if (entry.size == 0) values::Fail(std::string(entry.name) + " takes the type of the NV it applies to");
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(entry.size));
   try {
-    values::EncodeAt(entry.descriptor, value, bytes, entry.unit, "");
-    CheckTypeLimits(entry, bytes, "");
+    values::EncodeAt(entry.descriptor, value, bytes, entry.unit, "", checkRange);
+    if (checkRange) CheckTypeLimits(entry, bytes, "");
   } catch (const AutomationError& error) {
     values::Fail(std::string(entry.name) + ": " + error.description());
   }

@@ -60,9 +60,10 @@ void CollectProblems(const Value& value, const std::string& path, std::vector<st
     problems.push_back((path.empty() ? "" : path + " ") + NumberText(value) +
                        (value.unit.empty() ? "" : " " + value.unit) + " is outside " + value.range);
   }
+  // Which member a union holds is not in its bytes (another field or the context says it),
+  // so no member's range is held against it.
+  if (value.kind == Value::Kind::kUnion) return;
   for (std::size_t i = 0; i < value.items.size(); ++i) {
-    // A union holds one member: the others read the same bytes as something they are not.
-    if (value.kind == Value::Kind::kUnion && i != value.active) continue;
     const Value& item = value.items[i];
     const std::string name = item.name.empty() ? std::to_string(i) : item.name;
     CollectProblems(item, path.empty() ? name : path + "." + name, problems);

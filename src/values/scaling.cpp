@@ -142,8 +142,8 @@ std::string FloatText(double value) {
 std::string RangeText(const Descriptor& d, std::string_view unit) {
   if (d.kind == Kind::kFloat) {
     if (std::isinf(d.minimum) && std::isinf(d.maximum)) return {};
-    const std::string low = std::isinf(d.minimum) ? "" : FloatText(d.minimum);
-    const std::string high = std::isinf(d.maximum) ? "" : FloatText(d.maximum);
+    const std::string low = std::isinf(d.minimum) ? "-inf" : FloatText(d.minimum);
+    const std::string high = std::isinf(d.maximum) ? "inf" : FloatText(d.maximum);
     return WithUnit(low + ".." + high, unit);
   }
   return WithUnit(RawToText(d, static_cast<std::int64_t>(d.minimum)) + ".." +

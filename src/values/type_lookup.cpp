@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "platform/number_text.h"
+#include "values/scaling.h"
 #include "values/type_table.h"
 #include "vemosupport/I709ConfigurationProperty.h"
 #include "vemosupport/I709NetworkVariable.h"
@@ -59,7 +60,11 @@ int DataType::Index() const { return entry_->index; }
 std::string_view DataType::Name() const { return entry_->name; }
 int DataType::Size() const { return entry_->size; }
 bool DataType::Inherits() const { return entry_->size == 0; }
-std::string_view DataType::Unit() const { return entry_->unit; }
+std::string_view DataType::Unit() const {
+  std::string_view unit = entry_->unit;
+  if (entry_->size > 0) values::Resolve(entry_->descriptor, unit);  // a reference lends its unit
+  return unit;
+}
 std::vector<std::uint8_t> DataType::DefaultBytes() const { return Bytes(*entry_, entry_->defaultAt); }
 std::vector<std::uint8_t> DataType::MinimumBytes() const { return Bytes(*entry_, entry_->minimumAt); }
 std::vector<std::uint8_t> DataType::MaximumBytes() const { return Bytes(*entry_, entry_->maximumAt); }
@@ -87,7 +92,7 @@ std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, const I709Ne
   return type;
 }
 
-std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, I709Node& node) {
+std::optional<DataType> TypeOf(const I709ConfigurationProperty& cp, const I709Node& node) {
   const std::optional<DataType> own = cp.StandardType() ? FindScptType(cp.CPType()) : std::nullopt;
   if (!own || !own->Inherits()) return own;
   const std::string record = cp.Name();

@@ -5,7 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "vemosupport/I709ConfigurationProperties.h"
+#include "vemosupport/I709ConfigurationProperty.h"
+#include "vemosupport/I709NetworkVariable.h"
+#include "vemosupport/I709NetworkVariables.h"
+#include "vemosupport/I709Node.h"
 #include "vemosupport/automation_error.h"
+#include "vemosupport/cFactory.h"
 #include "vemosupport/types.h"
 
 namespace vemo {
@@ -35,7 +41,7 @@ std::string ErrorOf(Call call) {
   return "";
 }
 
-TEST(StandardTypes, DecodeShowsWhatTheDefinitionSays) {
+TEST(TypeValues, DecodeShowsWhatTheDefinitionSays) {
   struct Case {
     const char* type;
     const char* bytes;
@@ -66,7 +72,7 @@ TEST(StandardTypes, DecodeShowsWhatTheDefinitionSays) {
   EXPECT_EQ(Format(Decode(Type("SCPTlocation"), hall)), "{ascii_: \"Hall 1\"}");
 }
 
-TEST(StandardTypes, TextIsReadExactlyAndRoundedHalvesToEven) {
+TEST(TypeValues, TextIsReadExactlyAndRoundedHalvesToEven) {
   struct Case {
     const char* type;
     const char* text;
@@ -88,7 +94,7 @@ TEST(StandardTypes, TextIsReadExactlyAndRoundedHalvesToEven) {
   }
 }
 
-TEST(StandardTypes, OutOfRangeAndUnreadableTextNameTheProblem) {
+TEST(TypeValues, OutOfRangeAndUnreadableTextNameTheProblem) {
   EXPECT_EQ(ErrorOf([] { Parse(Type("SNVT_temp_p"), "400"); }),
             "SNVT_temp_p: 400.00 °C is outside -273.17..327.67 °C");
   EXPECT_EQ(ErrorOf([] { Parse(Type("SNVT_switch"), "{value: 120, state: 1}"); }),
@@ -101,24 +107,45 @@ TEST(StandardTypes, OutOfRangeAndUnreadableTextNameTheProblem) {
   EXPECT_NE(ErrorOf([] { Decode(Type("SNVT_temp_p"), Hex("086600")); }), "");
 }
 
-TEST(StandardTypes, OneFieldIsSetAndEveryOtherBitKept) {
+TEST(TypeValues, OneFieldIsSetAndEveryOtherBitKept) {
   EXPECT_EQ(UpdateField(Type("SNVT_switch"), Hex("C801"), "value=50"), Hex("6401"));
   EXPECT_EQ(UpdateField(Type("SNVT_switch"), Hex("C801"), "state=invalid"), Hex("C8FF"));
   // schedule_priority is the low 7 bits of byte 0: the top bit and the bytes after stay.
   EXPECT_EQ(UpdateField(Type("SCPTschedule"), Hex("85FFFF"), "schedule_priority=3"), Hex("83FFFF"));
   EXPECT_EQ(UpdateField(Type("SNVT_hvac_satsts"), Hex("0000"), "manufacturer_defined=9"), Hex("0009"));
+  // Through a union member and an array element.
+  EXPECT_EQ(UpdateField(Type("SCPTdevListEntry"), Hex("00000000000000"), "ni.nid.2=7"), Hex("00000007000000"));
+  EXPECT_EQ(UpdateField(Type("SNVT_time_zone"), Hex("000000000000000000FFFF00000000"),
+                        "start_DST.M_start_DST.week_of_start_DST=5"),
+            Hex("00000000000000000AFFFF00000000"));
   EXPECT_EQ(ErrorOf([] { UpdateField(Type("SNVT_switch"), Hex("C801"), "value=101"); }),
             "SNVT_switch: value 101.0 % is outside 0.0..100.0 %");
   EXPECT_NE(ErrorOf([] { UpdateField(Type("SNVT_switch"), Hex("C801"), "level=1"); }), "");
 }
 
-TEST(StandardTypes, FoundByIndexAndName) {
+TEST(TypeValues, FoundByIndexAndName) {
   EXPECT_EQ(FindSnvtType(105)->Name(), "SNVT_temp_p");
   EXPECT_EQ(FindScptType(78)->Name(), "SCPTheatSetpt");
   EXPECT_EQ(FindTypeByName("snvt_TEMP_p")->Index(), 105);
   EXPECT_EQ(FindScptType(78)->DefaultBytes(), Hex("0DAC"));
+  EXPECT_EQ(FindScptType(78)->Unit(), "°C");  // SCPTheatSetpt is an SNVT_temp_p
   EXPECT_FALSE(FindSnvtType(220));
   EXPECT_FALSE(FindTypeByName("SNVT_temp_q"));
+}
+
+TEST(TypeValues, DataPointsOfTheSampleNodeHaveTheirTypes) {
+  cFactory factory;
+  const auto created = factory.CreateVirtualC472Node(factory.CreateProgIDInfo("9A10C0DE00010401", VEMO_SOURCE_DIR "/catalog"));
+  ASSERT_TRUE(created && created->PopulateDevice(""));
+  const auto node = std::dynamic_pointer_cast<I709Node>(created);
+  const auto nv = node->NetworkVariables()->Item(Variant("12"));
+  EXPECT_EQ(TypeOf(*nv)->Name(), "SNVT_temp_p");
+  const auto cps = node->ConfigurationProperties();
+  EXPECT_EQ(TypeOf(*cps->Item(Variant("101")), *node)->Name(), "SCPTmaxSendTime");  // 101|0|0-49
+  EXPECT_FALSE(TypeOf(*cps->Item(Variant("103")), *node));                            // 103|1|1-5: not standard
+  // 105|2|0-27|20: SCPTsndDelta takes the type of NV 20, an SNVT_lev_percent.
+  EXPECT_EQ(TypeOf(*cps->Item(Variant("105")), *node)->Name(), "SNVT_lev_percent");
+  EXPECT_FALSE(TypeOf(*cps->Item(Variant("105"))));
 }
 
 }  // namespace
