@@ -1,6 +1,7 @@
-"""`pip install .` builds the package offline with the project's own backend, and the
-installed package works on its own: no environment variable, no build folder, moved
-elsewhere, with its library, sample catalogue and type stubs."""
+"""`pip install .` makes the package offline with the project's own backend, here from the
+build under test (which it does not compile again), and the installed package works on
+its own: no environment variable, no build folder, moved elsewhere, with its library,
+sample catalogue and type stubs."""
 
 import importlib.util
 import json
@@ -18,8 +19,8 @@ import vemosupport as vs
 from test_stubs import STUB, assert_mypy_judges_use_and_misuse, find_mypy, outside_environment
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
-# Beside the build's python/ folder, so that later runs build only what changed.
-PACKAGE_BUILD = pathlib.Path(vs.__file__).resolve().parent.parent / "python-package"
+# The build whose python/ folder the module under test comes from.
+BUILD = pathlib.Path(vs.__file__).resolve().parent.parent
 SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
 
 # Run in the installed copy: where the module, its library and its catalogue come from.
@@ -44,8 +45,8 @@ def pip_environment():
 
 def pip_install(target, *options):
     command = [sys.executable, "-m", "pip", "install", "--no-index", "--no-deps", "--target", str(target),
-               "--config-settings", f"build-dir={PACKAGE_BUILD}", *options, str(SOURCE)]
-    return subprocess.run(command, env=pip_environment(), capture_output=True, text=True, timeout=1500)
+               "--config-settings", f"build-dir={BUILD}", *options, str(SOURCE)]
+    return subprocess.run(command, env=pip_environment(), capture_output=True, text=True, timeout=600)
 
 
 @unittest.skipIf(SANITIZED, "the sanitizer build is not packaged")
@@ -56,6 +57,7 @@ class PackageTest(unittest.TestCase):
     def setUpClass(cls):
         cls.scratch = tempfile.TemporaryDirectory()
         cls.target = pathlib.Path(cls.scratch.name, "site")
+        cls.built = {path: path.stat().st_mtime_ns for path in BUILD.glob("src/libvemosupport.so*")}
         cls.installed = pip_install(cls.target, "--no-build-isolation")
 
     @classmethod
@@ -88,6 +90,7 @@ class PackageTest(unittest.TestCase):
                     self.assertInside(report[key], target)
                 self.assertEqual(report["record"], "<cProgIDInfo 9A10C0DE00010401 ZC41>")
                 self.assertEqual(report["version"], report["distribution"])
+        self.assertEqual({path: path.stat().st_mtime_ns for path in self.built}, self.built, "the library was rebuilt")
 
     def test_a_default_folder_the_user_names_wins_over_the_packaged_catalogue(self):
         folder = pathlib.Path(self.scratch.name)
