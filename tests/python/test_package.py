@@ -7,6 +7,7 @@ import importlib.util
 import json
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -107,7 +108,7 @@ class PackageTest(unittest.TestCase):
         if find_mypy():
             assert_mypy_judges_use_and_misuse(self, self.target)
 
-    def test_the_sdist_holds_what_the_build_reads(self):
+    def test_the_sdist_configures_and_a_multiarch_pkgconfig_file_finds_its_prefix(self):
         out = pathlib.Path(self.scratch.name, "sdist")
         out.mkdir()
         backend = ("import sys; sys.path.insert(0, sys.argv[1]); import vemosupport_build as backend; "
@@ -118,7 +119,17 @@ class PackageTest(unittest.TestCase):
             sdist.extractall(out)
             top = out / sdist.getnames()[0].split("/")[0]
         self.assertFalse(list(top.rglob("__pycache__")))
+        # Configured for /usr as Debian lays it out (lib/<triplet>), the pkg-config file
+        # still finds its prefix from its own folder.
         configured = subprocess.run(["cmake", "-S", str(top), "-B", str(out / "build"), "-DVEMO_BUILD_TESTS=OFF",
-                                     "-DVEMO_BUILD_BENCH=OFF"], env=pip_environment(), capture_output=True,
-                                    text=True, timeout=300)
+                                     "-DVEMO_BUILD_BENCH=OFF", "-DCMAKE_INSTALL_PREFIX=/usr"], env=pip_environment(),
+                                    capture_output=True, text=True, timeout=300)
         self.assertEqual(configured.returncode, 0, configured.stderr[-3000:])
+        libdir = re.search(r"CMAKE_INSTALL_LIBDIR:PATH=(.*)", (out / "build" / "CMakeCache.txt").read_text())[1]
+        (out / "usr" / libdir / "pkgconfig").mkdir(parents=True)
+        shutil.copy(out / "build" / "vemosupport.pc", out / "usr" / libdir / "pkgconfig")
+        flags = subprocess.run(["pkg-config", "--cflags", "--libs", "vemosupport"], capture_output=True, text=True,
+                               env=dict(pip_environment(), PKG_CONFIG_PATH=f"{out}/usr/{libdir}/pkgconfig")).stdout
+        paths = {flag[:2]: os.path.normpath(flag[2:]) for flag in flags.split() if flag[:2] in ("-I", "-L")}
+        self.assertEqual((paths, "-std=c++20" in flags), ({"-I": f"{out}/usr/include", "-L": f"{out}/usr/{libdir}"},
+                                                          True))
