@@ -49,27 +49,21 @@ def clean_environment(**extra):
     return env
 
 
-class Installation:
-    """The build installed under /usr/local into a DESTDIR, then moved to `folder`/installed."""
-
-    def __init__(self, folder):
-        destdir, self.prefix = os.path.join(folder, "destdir-usr-local"), os.path.join(folder, "installed")
-        subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr/local"], check=True, capture_output=True,
-                       env=dict(os.environ, DESTDIR=destdir))
-        os.rename(os.path.join(destdir, "usr", "local"), self.prefix)
-        self.bin = os.path.join(self.prefix, "bin")
-        modules = subprocess.run([PYTHON, os.path.join(SOURCE, "cmake", "python_module_dir.py"), "/usr/local"],
-                                 check=True, capture_output=True, text=True).stdout.strip()
-        self.modules = self.prefix + modules[len("/usr/local"):]
-        with open(os.path.join(BUILD, "CMakeCache.txt")) as cache:
-            self.lib = os.path.join(self.prefix, re.search(r"^CMAKE_INSTALL_LIBDIR:PATH=(.*)$", cache.read(), re.M)[1])
-
-
 class DocumentsTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        """The build installed under /usr/local into a DESTDIR, then moved to `installed`."""
         cls.folder = tempfile.mkdtemp()
-        cls.installed = Installation(cls.folder)
+        destdir, cls.prefix = os.path.join(cls.folder, "staging"), os.path.join(cls.folder, "installed")
+        subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr/local"], check=True, capture_output=True,
+                       env=dict(os.environ, DESTDIR=destdir))
+        os.rename(os.path.join(destdir, "usr", "local"), cls.prefix)
+        cls.bin = os.path.join(cls.prefix, "bin")
+        modules = subprocess.run([PYTHON, os.path.join(SOURCE, "cmake", "python_module_dir.py"), "/usr/local"],
+                                 check=True, capture_output=True, text=True).stdout.strip()
+        cls.modules = cls.prefix + modules[len("/usr/local"):]
+        with open(os.path.join(BUILD, "CMakeCache.txt")) as cache:
+            cls.lib = os.path.join(cls.prefix, re.search(r"^CMAKE_INSTALL_LIBDIR:PATH=(.*)$", cache.read(), re.M)[1])
 
     @classmethod
     def tearDownClass(cls):
@@ -85,8 +79,8 @@ class DocumentsTest(unittest.TestCase):
     def run_shell(self, script, where):
         # A home of its own, for commands that write into ~.
         home = tempfile.mkdtemp(dir=self.folder)
-        env = clean_environment(PATH=self.installed.bin + os.pathsep + os.environ["PATH"],
-                                PYTHONPATH=self.installed.modules, HOME=home)
+        env = clean_environment(PATH=self.bin + os.pathsep + os.environ["PATH"],
+                                PYTHONPATH=self.modules, HOME=home)
         for command in commands(script):
             words = shlex.split(command, comments=True)
             if words[0] == "make":
@@ -100,17 +94,15 @@ class DocumentsTest(unittest.TestCase):
                 self.run_checked(["bash", "-c", command], where, cwd=SOURCE, env=env)
 
     def run_python(self, script, where):
-        self.run_checked([PYTHON, "-c", script], where, cwd=SOURCE,
-                         env=clean_environment(PYTHONPATH=self.installed.modules))
+        self.run_checked([PYTHON, "-c", script], where, cwd=SOURCE, env=clean_environment(PYTHONPATH=self.modules))
 
     def run_cpp(self, program, where):
         source, program_file = os.path.join(self.folder, "example.cpp"), os.path.join(self.folder, "example")
         with open(source, "w") as file:
             file.write(program)
-        pkgconfig = clean_environment(PKG_CONFIG_PATH=self.installed.lib + "/pkgconfig")
-        flags = shlex.split(self.run_checked(["pkg-config", "--cflags", "--libs", "vemosupport"], where,
-                                             env=pkgconfig).stdout)
-        self.run_checked([CXX, source, "-o", program_file, *flags, "-Wl,-rpath," + self.installed.lib], where)
+        pkgconfig = clean_environment(PKG_CONFIG_PATH=self.lib + "/pkgconfig")
+        flags = self.run_checked(["pkg-config", "--cflags", "--libs", "vemosupport"], where, env=pkgconfig).stdout
+        self.run_checked([CXX, source, "-o", program_file, *flags.split(), "-Wl,-rpath," + self.lib], where)
         self.run_checked([program_file], where, cwd=SOURCE, env=clean_environment())
 
     def run_xml(self, catalogue, where):
@@ -118,7 +110,7 @@ class DocumentsTest(unittest.TestCase):
         folder = tempfile.mkdtemp(dir=self.folder)
         with open(os.path.join(folder, "devices.xml"), "w") as file:
             file.write(catalogue)
-        result = self.run_checked([os.path.join(self.installed.bin, "vemo"), "info", program_id, "--catalog", folder,
+        result = self.run_checked([os.path.join(self.bin, "vemo"), "info", program_id, "--catalog", folder,
                                    "--json"], where, env=clean_environment())
         self.assertNotIn("XML Parsing Error", result.stderr, where)
         self.assertTrue(json.loads(result.stdout)["isValid"], where)
@@ -128,7 +120,7 @@ class DocumentsTest(unittest.TestCase):
         path = os.path.join(self.folder, "example.kiv")
         with open(path, "w") as file:
             file.write(content)
-        result = self.run_checked([os.path.join(self.installed.bin, "vemo"), "node", program_id, "--config", path,
+        result = self.run_checked([os.path.join(self.bin, "vemo"), "node", program_id, "--config", path,
                                    "--json"], where, env=clean_environment())
         self.assertTrue(json.loads(result.stdout)["populated"], f"{where}: the file did not load")
 
@@ -145,12 +137,12 @@ class DocumentsTest(unittest.TestCase):
         self.assertGreater(seen, 5)
 
     def test_the_installed_copy_serves_cmake_with_a_versioned_library(self):
-        soname = self.run_checked(["readelf", "-d", self.installed.lib + "/libvemosupport.so"], "readelf").stdout
+        soname = self.run_checked(["readelf", "-d", self.lib + "/libvemosupport.so"], "readelf").stdout
         self.assertRegex(soname, r"SONAME.*libvemosupport\.so\.0\b")
         # The consumer sets no C++ standard: the package brings C++20 with it.
         self.run_checked(["bash", "-c", 'cmake -S "$1" -B "$2" -G Ninja -DCMAKE_PREFIX_PATH="$3" && cmake --build "$2" '
                           '&& "$2/consumer" "$3/share/vemosupport/catalog"', "-", SOURCE + "/tests/install/consumer",
-                          self.folder + "/consumer", self.installed.prefix], "find_package", env=clean_environment())
+                          self.folder + "/consumer", self.prefix], "find_package", env=clean_environment())
 
 if __name__ == "__main__":
     unittest.main()
