@@ -53,7 +53,7 @@ fuzz: packages
 	@./scripts/ensure-packages $(FUZZ_PACKAGES)
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DVEMO_BUILD_FUZZ=ON -DVEMO_BUILD_TESTS=OFF \
 	  -DVEMO_BUILD_BENCH=OFF -DVEMO_BUILD_PYTHON=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(FUZZ_BUILD)
+	cmake --build $(FUZZ_BUILD) --target fuzzers
 	./scripts/run-fuzz $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
 
 # Every source of the build compiled once more with clang, warnings as errors, without

@@ -3,18 +3,25 @@ and packs it as the package `vemosupport`. It needs the standard library, CMake 
 project's build dependencies, and no package from an index, so `pip install .` works
 offline, with or without build isolation.
 
-The package is laid out as a small installation prefix, so that the library finds the
-sample catalogue beside itself as every installed copy does:
+The package is an installation of the build (`cmake --install --strip`) laid out as a
+small prefix, so that the library finds the sample catalogue beside itself as every
+installed copy does:
 
     vemosupport/__init__<suffix>             the extension module, serving as the package
     vemosupport/__init__.pyi, py.typed       its type stubs
-    vemosupport/lib/libvemosupport.so.N      the library, on the module's run path $ORIGIN/lib
-    vemosupport/share/vemosupport/catalog/   the sample catalogue, the default folder
+    vemosupport/LIBDIR/libvemosupport.so.N   the library, on the module's run path $ORIGIN/LIBDIR
+    vemosupport/DATADIR/vemosupport/catalog/ the sample catalogue, the default folder
 
-Config settings (pip --config-settings NAME=VALUE): build-dir=FOLDER keeps the CMake
-build there for the next build; without it the build happens in a temporary folder.
+LIBDIR and DATADIR are the build's own (lib and share unless it was configured otherwise).
+
+Config settings (pip --config-settings NAME=VALUE): build-dir=FOLDER builds in FOLDER and
+keeps the build there for the next time; without it the build happens in a temporary
+folder. A FOLDER that already holds a build of the project with the Python module for
+this interpreter is packaged as it is configured: whatever is up to date is not built
+again, so a build that `make test` made is packaged without compiling anything.
 """
 
+import importlib.machinery
 import io
 import os
 import re
@@ -31,9 +38,6 @@ from wheel_archive import write_wheel
 NAME = "vemosupport"
 SUMMARY = "Offline LonWorks device support: catalogue lookup and virtual nodes"
 SOURCE = Path(__file__).resolve().parents[2]
-# The prefix folders inside the package, as the library's build is told them, so the
-# library's own relative path to its catalogue holds in the package.
-LIBDIR, DATADIR = "lib", "share"
 # What an sdist holds: everything the build reads, and the documents.
 SDIST_CONTENT = ("CMakeLists.txt", "pyproject.toml", "README.md", "LICENSE", "cmake", "include", "src",
                  "resources", "python", "tools", "catalog")
@@ -60,42 +64,71 @@ def _tag():
     return f"{interpreter}-{abi}-{platform}"
 
 
-def _build_module(build):
-    """Configures and builds the module in `build`; answers the module's and the
-    library's files."""
-    configure = ["cmake", "-S", str(SOURCE), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
-                 "-DVEMO_BUILD_TESTS=OFF", "-DVEMO_BUILD_BENCH=OFF", "-DVEMO_BUILD_FUZZ=OFF",
-                 "-DVEMO_BUILD_PYTHON=ON", f"-DPython_EXECUTABLE={sys.executable}",
-                 # pybind11 would link with -flto, which buys a module this size nothing.
-                 "-DCMAKE_INTERPROCEDURAL_OPTIMIZATION=OFF",
-                 f"-DVEMO_PYTHON_RUNPATH=$ORIGIN/{LIBDIR}",
-                 f"-DCMAKE_INSTALL_LIBDIR={LIBDIR}", f"-DCMAKE_INSTALL_DATADIR={DATADIR}"]
-    # A build folder keeps the generator it was made with.
-    if shutil.which("ninja") and "CMAKE_GENERATOR" not in os.environ and not (build / "CMakeCache.txt").exists():
-        configure += ["-G", "Ninja"]
-    subprocess.run(configure, check=True)
-    compile_module = ["cmake", "--build", str(build), "--target", "vemosupport_python"]
+def _cache(build):
+    """The CMake cache of a configured build folder as a dictionary."""
+    entries = {}
+    for line in (build / "CMakeCache.txt").read_text().splitlines():
+        name, found, value = line.partition("=")
+        if found and not line.startswith(("#", "//")):
+            entries[name.split(":")[0]] = value
+    return entries
+
+
+def _build_and_install(build, staging):
+    """Builds the module in `build` (configuring the folder first when it holds no build)
+    and installs the build into `staging`; answers the build's CMake cache."""
+    if not (build / "CMakeCache.txt").exists():
+        configure = ["cmake", "-S", str(SOURCE), "-B", str(build), "-DCMAKE_BUILD_TYPE=Release",
+                     "-DVEMO_BUILD_TESTS=OFF", "-DVEMO_BUILD_BENCH=OFF", "-DVEMO_BUILD_FUZZ=OFF",
+                     "-DVEMO_BUILD_PYTHON=ON", f"-DPython_EXECUTABLE={sys.executable}",
+                     # pybind11 would link with -flto, which buys a module this size nothing.
+                     "-DCMAKE_INTERPROCEDURAL_OPTIMIZATION=OFF"]
+        if shutil.which("ninja") and "CMAKE_GENERATOR" not in os.environ:
+            configure += ["-G", "Ninja"]
+        subprocess.run(configure, check=True)
+    cache = _cache(build)
+    if cache.get("VEMO_BUILD_PYTHON") != "ON":
+        raise RuntimeError(f"{build} is a build without the Python module")
+    # The installation takes the vemo command as well.
+    compile_module = ["cmake", "--build", str(build), "--target", "vemosupport_python", "vemo"]
     if "CMAKE_BUILD_PARALLEL_LEVEL" not in os.environ:
         compile_module += ["--parallel", str(os.cpu_count() or 1)]
     subprocess.run(compile_module, check=True)
-    module, library = (build / "python" / "package-files.txt").read_text().split()
-    return Path(module), Path(library)
+    subprocess.run(["cmake", "--install", str(build), "--prefix", str(staging), "--strip"], check=True,
+                   stdout=subprocess.DEVNULL)
+    return cache
 
 
-def _package_files(module, library):
-    """The package's files: archive name to source file or content."""
-    package = Path(NAME)
+def _package_files(staging, cache, scratch):
+    """The package's files from the installation in `staging`: archive name to source file
+    or content."""
+    # An empty DATADIR is GNUInstallDirs' way of saying DATAROOTDIR.
+    libdir = cache["CMAKE_INSTALL_LIBDIR"]
+    datadir = cache.get("CMAKE_INSTALL_DATADIR") or cache.get("CMAKE_INSTALL_DATAROOTDIR") or "share"
+    module = next(path for path in staging.rglob(f"{NAME}.*") if path.suffix == ".so")
     suffix = module.name[len(NAME):]
+    if suffix not in importlib.machinery.EXTENSION_SUFFIXES:
+        raise RuntimeError(f"{module.name} is built for another interpreter than {sys.executable}")
+    # The module finds the library beside itself. `--strip` left it as it was: the
+    # installation copies the module by a rule of its own, not as a target.
+    script = Path(scratch) / "runpath.cmake"
+    script.write_text('file(RPATH_SET FILE "${MODULE}" NEW_RPATH "$ORIGIN/${LIBDIR}")\n')
+    subprocess.run(["cmake", f"-DMODULE={module}", f"-DLIBDIR={libdir}", "-P", str(script)], check=True)
+    if cache.get("CMAKE_STRIP"):
+        subprocess.run([cache["CMAKE_STRIP"], str(module)], check=True)
+    # The library by the name the module asks for (a wheel holds no links).
+    library = min((staging / libdir).glob("libvemosupport.so.*"), key=lambda path: len(path.name))
+    package = Path(NAME)
     files = {
         package / f"__init__{suffix}": module,
-        package / "__init__.pyi": SOURCE / "python" / f"{NAME}.pyi",
+        package / "__init__.pyi": module.with_name(f"{NAME}.pyi"),
         package / "py.typed": b"",
-        package / LIBDIR / library.name: library.resolve(),
+        package / libdir / library.name: library.resolve(),
     }
-    catalog = SOURCE / "catalog"
-    for path in sorted(catalog.rglob("*")):
+    data = staging / datadir / NAME
+    for path in sorted(data.rglob("*")):
         if path.is_file():
-            files[package / DATADIR / NAME / "catalog" / path.relative_to(catalog)] = path
+            files[package / datadir / NAME / path.relative_to(data)] = path
     return {name.as_posix(): source for name, source in files.items()}
 
 
@@ -110,8 +143,9 @@ def get_requires_for_build_sdist(config_settings=None):
 def build_wheel(wheel_directory, config_settings=None, metadata_directory=None):
     build_dir = (config_settings or {}).get("build-dir")
     with tempfile.TemporaryDirectory(prefix="vemosupport-build-") as scratch:
-        build = Path(build_dir).resolve() if build_dir else Path(scratch)
-        files = _package_files(*_build_module(build))
+        build = Path(build_dir).resolve() if build_dir else Path(scratch, "build")
+        staging = Path(scratch, "installed")
+        files = _package_files(staging, _build_and_install(build, staging), scratch)
         version = _version()
         if (SOURCE / "LICENSE").is_file():
             files[f"{NAME}-{version}.dist-info/LICENSE"] = SOURCE / "LICENSE"

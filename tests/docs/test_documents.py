@@ -1,12 +1,15 @@
-"""Every command and code block of the documents, run the way a reader would run it.
+"""Every command and code block of the documents, run the way a reader would run it, against
+an installed copy of the build: installed under /usr/local into a DESTDIR and then moved
+elsewhere, so that it works only if everything finds everything else relative to itself.
 
-Shell blocks run line by line from the source folder, with an installed copy's `vemo`
-on PATH (a line that names build/... runs the build's own program); `make` lines are
-checked with `make -n`, installation lines install into a temporary DESTDIR. Python
-blocks run against the build's module and against the installed one; C++ blocks are
-compiled and run against the build and against the installation (pkg-config). XML
-blocks are catalogue files that must give their device; kiv blocks are configuration
-files that must load into their device's node.
+Shell blocks run line by line from the source folder, with the installed `vemo` on PATH
+(a line that names build/... runs the build's own program); `make` lines are checked
+with `make -n`, installation lines install into a temporary DESTDIR. Python blocks run
+against the installed module; C++ blocks are compiled (pkg-config) and run against the
+installation. XML blocks are catalogue files that must give their device; kiv blocks
+are configuration files that must load into their device's node. The installed copy also
+serves CMake's find_package; the documents' `vemo` lines name no catalogue, so the
+installed library must find the installed one.
 """
 import json
 import os
@@ -46,31 +49,21 @@ def clean_environment(**extra):
     return env
 
 
-class Installation:
-    """The build installed into a temporary prefix, as `cmake --install` does."""
-
-    def __init__(self, folder):
-        self.prefix = os.path.join(folder, "prefix")
-        subprocess.run(["cmake", "--install", BUILD, "--prefix", self.prefix], check=True, capture_output=True)
-        self.bin = os.path.join(self.prefix, "bin")
-        self.modules = subprocess.run([PYTHON, os.path.join(SOURCE, "cmake", "python_module_dir.py"), self.prefix],
-                                      check=True, capture_output=True, text=True).stdout.strip()
-        libdir = os.path.dirname(os.path.dirname(self.pkgconfig_file()))
-        self.pkgconfig = os.path.dirname(self.pkgconfig_file())
-        self.lib = libdir
-
-    def pkgconfig_file(self):
-        for root, _, files in os.walk(self.prefix):
-            if "vemosupport.pc" in files:
-                return os.path.join(root, "vemosupport.pc")
-        raise AssertionError("no pkg-config file installed")
-
-
 class DocumentsTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
+        """The build installed under /usr/local into a DESTDIR, then moved to `installed`."""
         cls.folder = tempfile.mkdtemp()
-        cls.installed = Installation(cls.folder)
+        destdir, cls.prefix = os.path.join(cls.folder, "staging"), os.path.join(cls.folder, "installed")
+        subprocess.run(["cmake", "--install", BUILD, "--prefix", "/usr/local"], check=True, capture_output=True,
+                       env=dict(os.environ, DESTDIR=destdir))
+        os.rename(os.path.join(destdir, "usr", "local"), cls.prefix)
+        cls.bin = os.path.join(cls.prefix, "bin")
+        modules = subprocess.run([PYTHON, os.path.join(SOURCE, "cmake", "python_module_dir.py"), "/usr/local"],
+                                 check=True, capture_output=True, text=True).stdout.strip()
+        cls.modules = cls.prefix + modules[len("/usr/local"):]
+        with open(os.path.join(BUILD, "CMakeCache.txt")) as cache:
+            cls.lib = os.path.join(cls.prefix, re.search(r"^CMAKE_INSTALL_LIBDIR:PATH=(.*)$", cache.read(), re.M)[1])
 
     @classmethod
     def tearDownClass(cls):
@@ -86,8 +79,8 @@ class DocumentsTest(unittest.TestCase):
     def run_shell(self, script, where):
         # A home of its own, for commands that write into ~.
         home = tempfile.mkdtemp(dir=self.folder)
-        env = clean_environment(PATH=self.installed.bin + os.pathsep + os.environ["PATH"],
-                                PYTHONPATH=self.installed.modules, HOME=home)
+        env = clean_environment(PATH=self.bin + os.pathsep + os.environ["PATH"],
+                                PYTHONPATH=self.modules, HOME=home)
         for command in commands(script):
             words = shlex.split(command, comments=True)
             if words[0] == "make":
@@ -101,34 +94,23 @@ class DocumentsTest(unittest.TestCase):
                 self.run_checked(["bash", "-c", command], where, cwd=SOURCE, env=env)
 
     def run_python(self, script, where):
-        for modules in (os.path.join(BUILD, "python"), self.installed.modules):
-            self.run_checked([PYTHON, "-c", script], f"{where} with {modules}", cwd=SOURCE,
-                             env=clean_environment(PYTHONPATH=modules))
+        self.run_checked([PYTHON, "-c", script], where, cwd=SOURCE, env=clean_environment(PYTHONPATH=self.modules))
 
     def run_cpp(self, program, where):
-        source = os.path.join(self.folder, "example.cpp")
+        source, program_file = os.path.join(self.folder, "example.cpp"), os.path.join(self.folder, "example")
         with open(source, "w") as file:
             file.write(program)
-        build_lib = os.path.join(BUILD, "src")
-        flags = {
-            "build": ["-std=c++20", "-I" + os.path.join(SOURCE, "include"), "-I" + os.path.join(BUILD, "include"),
-                      "-L" + build_lib, "-lvemosupport", "-Wl,-rpath," + build_lib],
-            "installation": shlex.split(self.run_checked(
-                ["pkg-config", "--cflags", "--libs", "vemosupport"], where,
-                env=clean_environment(PKG_CONFIG_PATH=self.installed.pkgconfig)).stdout) +
-            ["-Wl,-rpath," + self.installed.lib],
-        }
-        for against, extra in flags.items():
-            program_file = os.path.join(self.folder, "example-" + against)
-            self.run_checked([CXX, source, "-o", program_file, *extra], f"{where} against the {against}")
-            self.run_checked([program_file], f"{where} against the {against}", cwd=SOURCE, env=clean_environment())
+        pkgconfig = clean_environment(PKG_CONFIG_PATH=self.lib + "/pkgconfig")
+        flags = self.run_checked(["pkg-config", "--cflags", "--libs", "vemosupport"], where, env=pkgconfig).stdout
+        self.run_checked([CXX, source, "-o", program_file, *flags.split(), "-Wl,-rpath," + self.lib], where)
+        self.run_checked([program_file], where, cwd=SOURCE, env=clean_environment())
 
     def run_xml(self, catalogue, where):
         program_id = re.search(r'ProgramID="P(\w{16})"', catalogue).group(1)
         folder = tempfile.mkdtemp(dir=self.folder)
         with open(os.path.join(folder, "devices.xml"), "w") as file:
             file.write(catalogue)
-        result = self.run_checked([os.path.join(self.installed.bin, "vemo"), "info", program_id, "--catalog", folder,
+        result = self.run_checked([os.path.join(self.bin, "vemo"), "info", program_id, "--catalog", folder,
                                    "--json"], where, env=clean_environment())
         self.assertNotIn("XML Parsing Error", result.stderr, where)
         self.assertTrue(json.loads(result.stdout)["isValid"], where)
@@ -138,7 +120,7 @@ class DocumentsTest(unittest.TestCase):
         path = os.path.join(self.folder, "example.kiv")
         with open(path, "w") as file:
             file.write(content)
-        result = self.run_checked([os.path.join(self.installed.bin, "vemo"), "node", program_id, "--config", path,
+        result = self.run_checked([os.path.join(self.bin, "vemo"), "node", program_id, "--config", path,
                                    "--json"], where, env=clean_environment())
         self.assertTrue(json.loads(result.stdout)["populated"], f"{where}: the file did not load")
 
@@ -154,6 +136,13 @@ class DocumentsTest(unittest.TestCase):
                 seen += 1
         self.assertGreater(seen, 5)
 
+    def test_the_installed_copy_serves_cmake_with_a_versioned_library(self):
+        soname = self.run_checked(["readelf", "-d", self.lib + "/libvemosupport.so"], "readelf").stdout
+        self.assertRegex(soname, r"SONAME.*libvemosupport\.so\.0\b")
+        # The consumer sets no C++ standard: the package brings C++20 with it.
+        self.run_checked(["bash", "-c", 'cmake -S "$1" -B "$2" -G Ninja -DCMAKE_PREFIX_PATH="$3" && cmake --build "$2" '
+                          '&& "$2/consumer" "$3/share/vemosupport/catalog"', "-", SOURCE + "/tests/install/consumer",
+                          self.folder + "/consumer", self.prefix], "find_package", env=clean_environment())
 
 if __name__ == "__main__":
     unittest.main()

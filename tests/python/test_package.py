@@ -1,11 +1,13 @@
-"""`pip install .` builds the package offline with the project's own backend, and the
-installed package works on its own: no environment variable, no build folder, moved
-elsewhere, with its library, sample catalogue and type stubs."""
+"""`pip install .` makes the package offline with the project's own backend, here from the
+build under test (which it does not compile again), and the installed package works on
+its own: no environment variable, no build folder, moved elsewhere, with its library,
+sample catalogue and type stubs."""
 
 import importlib.util
 import json
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -18,8 +20,8 @@ import vemosupport as vs
 from test_stubs import STUB, assert_mypy_judges_use_and_misuse, find_mypy, outside_environment
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
-# Beside the build's python/ folder, so that later runs build only what changed.
-PACKAGE_BUILD = pathlib.Path(vs.__file__).resolve().parent.parent / "python-package"
+# The build whose python/ folder the module under test comes from.
+BUILD = pathlib.Path(vs.__file__).resolve().parent.parent
 SANITIZED = "libasan" in os.environ.get("LD_PRELOAD", "")
 
 # Run in the installed copy: where the module, its library and its catalogue come from.
@@ -44,8 +46,8 @@ def pip_environment():
 
 def pip_install(target, *options):
     command = [sys.executable, "-m", "pip", "install", "--no-index", "--no-deps", "--target", str(target),
-               "--config-settings", f"build-dir={PACKAGE_BUILD}", *options, str(SOURCE)]
-    return subprocess.run(command, env=pip_environment(), capture_output=True, text=True, timeout=1500)
+               "--config-settings", f"build-dir={BUILD}", *options, str(SOURCE)]
+    return subprocess.run(command, env=pip_environment(), capture_output=True, text=True, timeout=600)
 
 
 @unittest.skipIf(SANITIZED, "the sanitizer build is not packaged")
@@ -56,6 +58,7 @@ class PackageTest(unittest.TestCase):
     def setUpClass(cls):
         cls.scratch = tempfile.TemporaryDirectory()
         cls.target = pathlib.Path(cls.scratch.name, "site")
+        cls.built = {path: path.stat().st_mtime_ns for path in BUILD.glob("src/libvemosupport.so*")}
         cls.installed = pip_install(cls.target, "--no-build-isolation")
 
     @classmethod
@@ -88,6 +91,7 @@ class PackageTest(unittest.TestCase):
                     self.assertInside(report[key], target)
                 self.assertEqual(report["record"], "<cProgIDInfo 9A10C0DE00010401 ZC41>")
                 self.assertEqual(report["version"], report["distribution"])
+        self.assertEqual({path: path.stat().st_mtime_ns for path in self.built}, self.built, "the library was rebuilt")
 
     def test_a_default_folder_the_user_names_wins_over_the_packaged_catalogue(self):
         folder = pathlib.Path(self.scratch.name)
@@ -104,7 +108,7 @@ class PackageTest(unittest.TestCase):
         if find_mypy():
             assert_mypy_judges_use_and_misuse(self, self.target)
 
-    def test_the_sdist_holds_what_the_build_reads(self):
+    def test_the_sdist_configures_and_a_multiarch_pkgconfig_file_finds_its_prefix(self):
         out = pathlib.Path(self.scratch.name, "sdist")
         out.mkdir()
         backend = ("import sys; sys.path.insert(0, sys.argv[1]); import vemosupport_build as backend; "
@@ -115,7 +119,17 @@ class PackageTest(unittest.TestCase):
             sdist.extractall(out)
             top = out / sdist.getnames()[0].split("/")[0]
         self.assertFalse(list(top.rglob("__pycache__")))
+        # Configured for /usr as Debian lays it out (lib/<triplet>), the pkg-config file
+        # still finds its prefix from its own folder.
         configured = subprocess.run(["cmake", "-S", str(top), "-B", str(out / "build"), "-DVEMO_BUILD_TESTS=OFF",
-                                     "-DVEMO_BUILD_BENCH=OFF"], env=pip_environment(), capture_output=True,
-                                    text=True, timeout=300)
+                                     "-DVEMO_BUILD_BENCH=OFF", "-DCMAKE_INSTALL_PREFIX=/usr"], env=pip_environment(),
+                                    capture_output=True, text=True, timeout=300)
         self.assertEqual(configured.returncode, 0, configured.stderr[-3000:])
+        libdir = re.search(r"CMAKE_INSTALL_LIBDIR:PATH=(.*)", (out / "build" / "CMakeCache.txt").read_text())[1]
+        (out / "usr" / libdir / "pkgconfig").mkdir(parents=True)
+        shutil.copy(out / "build" / "vemosupport.pc", out / "usr" / libdir / "pkgconfig")
+        flags = subprocess.run(["pkg-config", "--cflags", "--libs", "vemosupport"], capture_output=True, text=True,
+                               env=dict(pip_environment(), PKG_CONFIG_PATH=f"{out}/usr/{libdir}/pkgconfig")).stdout
+        paths = {flag[:2]: os.path.normpath(flag[2:]) for flag in flags.split() if flag[:2] in ("-I", "-L")}
+        self.assertEqual((paths, "-std=c++20" in flags), ({"-I": f"{out}/usr/include", "-L": f"{out}/usr/{libdir}"},
+                                                          True))
