@@ -37,6 +37,10 @@ ImportNote.__doc__ = """One thing an import changed or could not carry over: kin
 ImportedDevice = collections.namedtuple("ImportedDevice",
     "source_file program_id device_code catalogue_entry configuration_file "
     "functional_blocks network_variables configuration_properties configuration_bytes notes")
+ImportedDevice.__repr__ = lambda self: (
+    f"<ImportedDevice {self.program_id} {self.device_code} from {self.source_file!r}: "
+    f"{self.functional_blocks} blocks, {self.network_variables} NVs, {self.configuration_properties} CPs, "
+    f"{self.configuration_bytes} bytes, {len(self.notes)} notes>")
 ImportedDevice.__doc__ = """What a device interface file gives: the catalogue file text
 (catalogue_entry, str), the configuration file (configuration_file, bytes), the counts of
 what was written and the notes (a list of ImportNote)."""

@@ -49,6 +49,11 @@ Variant FromPythonAt(py::handle value, int depth) {
   if (py::isinstance<py::float_>(value)) return Variant(PyFloat_AsDouble(value.ptr()));
   if (py::isinstance<py::str>(value)) return Variant(TextBytes(value));
   if (py::isinstance<py::bytes>(value) || py::isinstance<py::bytearray>(value)) return FromPythonBytes(value);
+  if (PyMemoryView_Check(value.ptr())) {
+    PyObject* copy = PyBytes_FromObject(value.ptr());
+    if (!copy) throw py::error_already_set();
+    return FromPythonBytes(py::reinterpret_steal<py::bytes>(copy));
+  }
   if (py::isinstance<py::list>(value) || py::isinstance<py::tuple>(value)) {
     // Deeper than any real argument: a list that holds itself ends here instead of
     // overflowing the stack.
@@ -104,7 +109,10 @@ std::string ArgText(py::handle value) {
 
 std::string ArgPath(py::handle value) {
   if (std::optional<std::string> path = PathBytes(value)) return *path;
-  return ArgText(value);
+  if (value.is_none()) return {};
+  // A number is no path: PopulateDevice(123) is a mistake to say, not a file "123".
+  throw py::type_error(std::string("a path (str, bytes or os.PathLike) is required, not ") +
+                       Py_TYPE(value.ptr())->tp_name);
 }
 
 std::int16_t ArgInt16(py::handle value) { return FromPython(value).ToInt16(); }

@@ -26,7 +26,8 @@ py::object ToPython(const Variant& value);
 
 // Argument conversions. A Python int given as text keeps all its digits.
 std::string ArgText(py::handle value);
-// A path: str, bytes or os.PathLike as its bytes; None as no path; anything else as text.
+// A path: str, bytes or os.PathLike as its bytes; None as no path; anything else is a
+// TypeError.
 std::string ArgPath(py::handle value);
 std::int16_t ArgInt16(py::handle value);
 std::int32_t ArgInt32(py::handle value);

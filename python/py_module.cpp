@@ -47,11 +47,13 @@ class AutomationError(Exception):
     and a description."""
 
     def __init__(self, number, source, description):
-        """The error number (int), source (str) and description (str)."""
+        """The error number (int), source (str) and description (str); hresult is the
+        HRESULT a COM host sees for it, 0x800A0000 plus the number."""
         super().__init__(number, source, description)
         self.number = number
         self.source = source
         self.description = description
+        self.hresult = 0x800A0000 | (number & 0xFFFF)
 
     def __str__(self):
         """'Error <number> in <source>: <description>'."""

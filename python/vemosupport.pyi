@@ -16,6 +16,7 @@ class AutomationError(Exception):
     number: int
     source: str
     description: str
+    hresult: int
     def __init__(self, number: int, source: str, description: str) -> None: ...
 
 class Enumerator(Generic[_T]):

@@ -1,8 +1,10 @@
 #pragma once
 
 // Writing a configuration file in the format the default configuration-file reader
-// reads. FormatConfigurationFile keeps no state: call it from any thread.
+// reads, and asking why that reader would refuse one. These functions keep no state:
+// call them from any thread.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,5 +26,26 @@ struct ConfigurationValue {
 VEMO_EXPORT std::string FormatConfigurationFile(const std::string& programId,
                                                 const std::vector<ConfigurationValue>& values,
                                                 const std::string& preamble = "");
+
+// What the default reader makes of a configuration file for a block.
+enum class ConfigurationFileStatus {
+  kRead,
+  kUnreadable,      // missing, not a regular file, unreadable, or over 16 MiB
+  kNotTheFormat,    // no "vemo-kiv 1" line first, or no program-ID line after it
+  kOtherProgramId,  // the file is another device's
+  kMalformedHex,    // a data line that is not whole hexadecimal bytes
+  kWrongSize,       // fewer bytes than the block (the spare byte aside) or more
+};
+
+// Whether the default reader reads the file at `path` for the device `programId` into a
+// configuration data block of `blockBytes` bytes (the spare byte included), or why not.
+// Reads the file and changes nothing.
+VEMO_EXPORT ConfigurationFileStatus CheckConfigurationFile(const std::string& path, const std::string& programId,
+                                                           std::size_t blockBytes);
+
+// Why a file of that status is refused, for a message: "names another program ID", "does
+// not hold the device's 9 bytes of configuration data (10 with the spare byte)". Empty for
+// kRead.
+VEMO_EXPORT std::string DescribeConfigurationFileStatus(ConfigurationFileStatus status, std::size_t blockBytes);
 
 }  // namespace vemo

@@ -100,23 +100,6 @@ std::string CpLabel(const platform::XmlNode& element, const C472VirtualCP* cp) {
          (cp ? " (key " + std::to_string(cp->Key()) + ")" : "");
 }
 
-// Why the configuration-file reader refuses a file for a block of `blockBytes` bytes
-// (the spare byte included).
-std::string RefusalText(services::ConfigurationFileStatus status, std::size_t blockBytes) {
-  using Status = services::ConfigurationFileStatus;
-  switch (status) {
-    case Status::kRead: break;
-    case Status::kUnreadable: return "cannot be read";
-    case Status::kNotTheFormat: return "is not in the configuration-file format (a \"vemo-kiv 1\" line, then the program ID)";
-    case Status::kOtherProgramId: return "names another program ID";
-    case Status::kMalformedHex: return "holds data that is not hexadecimal bytes";
-    case Status::kWrongSize:
-      return "does not hold the entry's " + std::to_string(blockBytes - 1) + " bytes of configuration data (" +
-             std::to_string(blockBytes) + " with the spare byte)";
-  }
-  return {};
-}
-
 std::string NvLabel(const platform::XmlNode& element, const std::string& section) {
   const platform::XmlNode name = element.selectSingleNode("Name");
   const std::string index = element.getAttribute("Index").value_or("");
@@ -475,7 +458,7 @@ class CatalogueChecker {
     const services::ConfigurationFileStatus status = services::ReadConfigurationFile(path, programId, block);
     if (status != services::ConfigurationFileStatus::kRead) {
       AddProblem(entry, kConfigurationFile,
-                 "Its configuration file " + Quoted(programId + ".kiv") + " " + RefusalText(status, block.size()) +
+                 "Its configuration file " + Quoted(programId + ".kiv") + " " + DescribeConfigurationFileStatus(status, block.size()) +
                      ": a node populated from it gets no configuration data. Write it again, e.g. with "
                      "vemo node --write-config.");
       return;

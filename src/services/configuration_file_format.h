@@ -20,20 +20,15 @@
 #include <string>
 #include <string_view>
 
+#include "vemosupport/configuration_file.h"
+
 namespace vemo::services {
 
 // Larger files are refused, and none is written larger.
 inline constexpr std::size_t kMaxConfigurationFileBytes = 16 * 1024 * 1024;
 
 // What reading a configuration file into a block gave: the block filled, or why not.
-enum class ConfigurationFileStatus {
-  kRead,
-  kUnreadable,      // missing, not a regular file, unreadable, or over kMaxConfigurationFileBytes
-  kNotTheFormat,    // no "vemo-kiv 1" line first, or no program-ID line after it
-  kOtherProgramId,  // the file is another device's
-  kMalformedHex,    // a data line that is not whole hexadecimal bytes
-  kWrongSize,       // fewer bytes than the block (the spare byte aside) or more
-};
+using ConfigurationFileStatus = vemo::ConfigurationFileStatus;
 
 // Copies the data of the configuration file `text` into `block` when the file is the
 // device `programId`'s and its data fits the block; on any other status the block is

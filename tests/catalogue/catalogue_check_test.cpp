@@ -217,7 +217,7 @@ TEST_F(CatalogueCheckTest, ValuesOutsideTheirTypeAndConfigurationFilesThatDoNotF
   // (the file's program ID and data, the problem's kind and words)
   const std::tuple<std::string, std::string, std::string> files[] = {
       {"0000000000000000\n08 66 00 00", "configuration-file", "names another program ID"},
-      {id + "\n08 66 00 00 00", "configuration-file", "does not hold the entry's 3 bytes of configuration data"},
+      {id + "\n08 66 00 00 00", "configuration-file", "does not hold the device's 3 bytes of configuration data"},
       {id + "\nzz 66 00 00", "configuration-file", "not hexadecimal"},
       {id + "\n80 00 00 00", "value-out-of-range", "its value in the configuration file -327.68 °C is outside"},
   };

@@ -54,6 +54,8 @@ class CheckTest(unittest.TestCase):
         result, answer = vemo_json("check", env=nowhere(self.folder))
         self.assertEqual((result.returncode, answer["kind"], answer["error"]["number"], answer["error"]["source"]),
                          (1, "error", 76, "check"))
+        for command in ("check", "list"):  # the folders tried, named once
+            self.assertEqual(vemo(command, env=nowhere(self.folder)).stderr.count("VEMO_DEFAULT_CATALOG_DIR"), 1)
         result, check = vemo_json("check", env=dict(nowhere(self.folder), VEMO_CONFIG_PATH=self.folder))
         self.assertEqual((result.returncode, check["folder"], check["files"]), (0, self.folder + "/", 0))
 

@@ -28,6 +28,18 @@ class ImportXifTest(unittest.TestCase):
         # The written configuration file holds the sample's bytes: the same device with the same values.
         self.assertEqual(kiv_bytes(kiv), kiv_bytes(KIV))
 
+    def test_a_repeated_device_is_said_to_be_one_and_a_different_one_of_the_same_id_is_refused(self):
+        with open(ZC410) as source:
+            text = source.read()
+        copy = write(os.path.join(self.folder, "copy.xif"), text)
+        other = write(os.path.join(self.folder, "other.xif"), text.replace("Zone temperature setpoint", "Setpoint"))
+        result = vemo("import-xif", ZC410, copy, "--to", self.to)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn(f'copy.xif: the device of "{ZC410}", already imported in this run', result.stdout)
+        result = vemo("import-xif", ZC410, other, "--to", self.to, "--force")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(f'already imported from "{ZC410}" in this run, which declares the device otherwise', result.stderr)
+
     def test_existing_files_are_kept_unless_forced(self):
         self.assertEqual(vemo("import-xif", ZC410, "--to", self.to).returncode, 0)
         entry = write(os.path.join(self.to, DEMO + ".xml"), "mine")
@@ -70,10 +82,10 @@ class ImportXifTest(unittest.TestCase):
         self.assertEqual((result.returncode, report["kind"]), (1, "import"))
         self.assertEqual([device["programId"] for device in report["devices"]], [DEMO])
         failures = report["failures"]
-        self.assertEqual([failure["source"] for failure in failures], [broken, ZC410])
+        self.assertEqual([failure["source"] for failure in failures], [broken])
         self.assertGreater(failures[0]["line"], 0)
         self.assertIn("expected", failures[0]["description"])
-        self.assertIn("already imported", failures[1]["description"])  # the same device twice in one run
+        self.assertEqual(report["repeated"], [{"source": ZC410, "sameAs": ZC410}])  # the same device twice
         self.assertIn(f"{broken}:{failures[0]['line']}:", result.stderr)
         self.assertTrue(os.path.exists(os.path.join(self.to, DEMO + ".kiv")))
 
@@ -91,9 +103,11 @@ class ImportXifTest(unittest.TestCase):
         self.assertTrue(any("nviOccCmd" in subject for _, subject in kinds), kinds)
         self.assertIn("  rewrite: ", vemo("import-xif", variant, "--to", self.to, "--force").stdout)
 
-    def test_an_output_folder_that_is_a_file_is_a_usage_error(self):
+    def test_an_output_folder_that_is_a_file_is_a_usage_error_and_a_missing_one_is_made(self):
         not_a_folder = write(os.path.join(self.folder, "file"), "")
         self.assertEqual(vemo("import-xif", ZC410, "--to", not_a_folder).returncode, 2)
+        self.assertEqual(vemo("import-xif", ZC410, "--to", os.path.join(self.folder, "a", "b")).returncode, 0)
+        self.assertEqual(vemo("import-xif", ZC410, "--to", os.path.join(not_a_folder, "b")).returncode, 1)
 
 
 if __name__ == "__main__":

@@ -98,7 +98,7 @@ class DocumentTest(unittest.TestCase):
         referenced = {name for rules in KINDS.values() for _, type_text in rules for name in re.findall(r"<(\w+)>", type_text)}
         self.assertLessEqual(referenced, set(KINDS))
         documents = {kind for kind, rules in KINDS.items() if rules and rules[0] == ("schema", "1")}
-        self.assertEqual(documents, {"deviceInfo", "configInfo", "node", "list", "diff", "check", "notFound", "error", "points"})
+        self.assertEqual(documents, {"deviceInfo", "configInfo", "node", "list", "diff", "check", "notFound", "error", "points", "import"})
         self.assertEqual({example["kind"] for _, example in EXAMPLES}, documents, "an example of every document")
 
     def test_each_example_conforms_and_is_what_its_command_prints(self):

@@ -52,12 +52,62 @@ class NodeTest(unittest.TestCase):
         self.assertRegex(vemo("points", DEMO, "--catalog", CATALOG).stdout,
                          r"\n\[2\] Zone +NV 12 +nviZoneSetpt +input +SNVT_temp_p +0x0852 +21\.30 °C\n")
 
-    def test_a_configuration_file_of_another_device_leaves_the_node_unloaded(self):
+    def test_a_configuration_file_the_node_refuses_is_shown_unloaded_and_says_why(self):
+        with open(KIV) as sample:
+            text = sample.read()
+        # (the file, the words that say why); the first is refused for its ID alone
+        files = [(text.replace(DEMO, "0000000000000000"), "names another program ID"),
+                 (text + "00\n", "does not hold the device's 29 bytes of configuration data (30 with the spare byte)"),
+                 ("<C5Devices/>\n", "is not in the configuration-file format")]
         with tempfile.TemporaryDirectory() as folder:
-            with open(KIV) as sample:  # the sample's bytes: refused for the ID alone
-                kiv = write(os.path.join(folder, "other.kiv"), sample.read().replace(DEMO, "0000000000000000"))
-            result, node = vemo_json("node", DEMO, "--catalog", CATALOG, "--config", kiv)
-        self.assertEqual((result.returncode, node["populated"], node["configurationFile"]), (0, False, kiv))
+            for content, words in files:
+                kiv = write(os.path.join(folder, "device.kiv"), content)
+                for command in ("node", "points"):
+                    with self.subTest(words=words, command=command):
+                        result, document = vemo_json(command, DEMO, "--catalog", CATALOG, "--config", kiv)
+                        self.assertEqual((result.returncode, document["populated"]), (1, False))
+                        self.assertIn(f'--config "{kiv}" was not read: it {words}', result.stderr)
+
+
+class EverydayTest(unittest.TestCase):
+    """What a person types, as a person types it."""
+
+    def test_ids_as_copied_from_a_device_interface_file_and_spellings_that_have_an_entry(self):
+        self.assertEqual(vemo("info", "9A:10:C0:DE:00:01:04:01", "--catalog", CATALOG).returncode, 0)
+        self.assertEqual(vemo("info", "9a:10:c0:de:00:01:04:01", "ZC41", "--catalog", CATALOG).returncode, 0)
+        for typed, entry in (("9a10c0de00010401", DEMO), ("zc41", "ZC41")):
+            with self.subTest(typed=typed):
+                result = vemo("node", typed, "--catalog", CATALOG)
+                self.assertEqual(result.returncode, 3)
+                self.assertIn(f'no catalogue entry for "{typed}"; "{entry}" has one', result.stderr)
+        self.assertNotIn("has one", vemo("info", MISSING, "--catalog", CATALOG).stderr)
+
+    def test_commands_that_do_not_exist_help_and_the_usage_line(self):
+        result = vemo("lsit")
+        self.assertEqual((result.returncode, result.stdout), (2, ""))
+        self.assertIn('"lsit" is no command; the commands are info, config-info, node, points, list, diff, check',
+                      result.stderr)
+        self.assertEqual(vemo("help").stdout, vemo("--help").stdout)
+        self.assertTrue(vemo("node", "--help").stdout.startswith("Show the populated"), "no build path in Usage")
+        self.assertIn("Usage: vemo node", vemo("node", "--help").stdout)
+
+    def test_a_misspelt_catalogue_variable_is_named_and_passed_over(self):
+        env = dict(os.environ, VEMO_CONFIG_PATH="/no/such/catalog", VEMO_DEFAULT_CATALOG_DIR=CATALOG)
+        result = vemo("info", "ZC41", env=env)
+        self.assertEqual(result.returncode, 0)
+        self.assertIn('VEMO_CONFIG_PATH "/no/such/catalog" is not a folder', result.stderr)
+        self.assertNotIn("VEMO_CONFIG_PATH", vemo("info", "ZC41", "--catalog", CATALOG, env=env).stderr)
+
+    def test_diff_exit_code_and_a_set_that_write_config_leaves_out(self):
+        self.assertEqual(vemo("diff", DEMO, DEMO, "--catalog", CATALOG, "--exit-code").returncode, 0)
+        self.assertEqual(vemo("diff", DEMO, "DA22", "--catalog", CATALOG).returncode, 0)
+        self.assertEqual(vemo("diff", DEMO, "DA22", "--catalog", CATALOG, "--exit-code").returncode, 1)
+        with tempfile.TemporaryDirectory() as folder:
+            result = vemo("node", DEMO, "--catalog", CATALOG, "--set", "nv:12=21.5", "--set", "cp:101=30",
+                          "--write-config", os.path.join(folder, "out.kiv"))
+        self.assertEqual(result.returncode, 0)
+        self.assertIn('"nv:12=21.5": an input or output NV', result.stderr)
+        self.assertNotIn("cp:101", result.stderr)
 
 
 class ExplicitPathsTest(unittest.TestCase):
@@ -157,14 +207,15 @@ class OutputFailureTest(unittest.TestCase):
                 self.assertWriteFailure(subprocess.run([VEMO, *args], stdout=full, stderr=subprocess.PIPE,
                                                        text=True, timeout=60))
 
-    def test_a_pipe_whose_reader_left_gives_a_non_zero_exit_not_a_signal(self):
+    def test_a_pipe_whose_reader_left_ends_vemo_quietly_as_it_ends_any_such_tool(self):
         reader, writer = os.pipe()
         os.close(reader)
         try:
-            self.assertWriteFailure(subprocess.run([VEMO, "node", DEMO, "--catalog", CATALOG, "--json"],
-                                                   stdout=writer, stderr=subprocess.PIPE, text=True, timeout=60))
+            result = subprocess.run([VEMO, "node", DEMO, "--catalog", CATALOG, "--json"], stdout=writer,
+                                    stderr=subprocess.PIPE, text=True, timeout=60)
         finally:
             os.close(writer)
+        self.assertEqual((result.returncode, result.stderr), (-signal.SIGPIPE, ""))
 
 
 def run_bytes(*args):

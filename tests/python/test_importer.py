@@ -35,6 +35,8 @@ class ImportTest(unittest.TestCase):
         self.assertTrue(node.PopulateDevice(str(self.folder / "zc.kiv")))
         self.assertEqual(node.NetworkVariables.Item("33").Value, b"\xb4")
         self.assertEqual((self.boxes, vs.CheckCatalogue(self.folder)), ([], []))
+        self.assertRegex(repr(device), r"^<ImportedDevice 9A10C0DE00010401 \w{4} from '.*ZC410.xif': 4 blocks, "
+                                       r"14 NVs, 6 CPs, \d+ bytes, \d+ notes>$")
 
     def test_a_file_that_is_not_a_device_interface_raises_with_file_and_line(self):
         path = self.folder / "broken.xif"

@@ -92,6 +92,16 @@ class NodeTest(CatalogueTestCase):
         self.assertTrue(fresh.PopulateDevice(self.kiv))
         self.assertEqual((fresh.ConfigurationFile, fresh.NetworkVariables.Count), (self.kiv, 2))
 
+    def test_a_path_is_a_path_and_a_memoryview_is_bytes(self):
+        for path in (123, 1.5, ["a"]):
+            with self.assertRaises(TypeError):
+                self.node.PopulateDevice(path)
+        temp = self.nvs.Item("0")
+        temp.Value = memoryview(b"\x00\x2a")
+        self.assertEqual(temp.Value, b"\x00\x2a")
+        error = self.assertAutomationError(5, setattr, temp, "Value", memoryview(b"\x01"))  # 2 bytes needed
+        self.assertEqual(error.hresult, 0x800A0005)
+
     def test_values_are_bytes_and_an_nv_outlives_its_node(self):
         nci = self.nvs.Item("7")
         del self.node, self.nvs, self.cps, self.damper

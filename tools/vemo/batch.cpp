@@ -9,6 +9,7 @@
 #include "vemosupport/automation_error.h"
 #include "vemosupport/cFactory.h"
 #include "errors.h"
+#include "ids.h"
 #include "render.h"
 
 namespace vemo::cli {
@@ -163,7 +164,7 @@ int RunBatch(const Options& options, std::ostream& out, LookUp lookUp, Read read
   const auto answer = [&](const std::string& id) {
     Outcome outcome = Outcome::kFound;
     try {
-      const auto record = lookUp(factory, id, folder);
+      const auto record = lookUp(factory, NormalizeId(id), folder);
       if (record) {
         WriteFound(options, id, read(*record), out);
       } else {

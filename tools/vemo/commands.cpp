@@ -4,19 +4,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "vemosupport/I709Node.h"
 #include "vemosupport/automation_error.h"
 #include "vemosupport/cFactory.h"
+#include "vemosupport/configuration_file.h"
 #include "vemosupport/host.h"
 #include "batch.h"
 #include "catalogue_listing.h"
 #include "config_file.h"
 #include "diff.h"
 #include "errors.h"
+#include "ids.h"
 #include "node_values.h"
 #include "point_rows.h"
 #include "render.h"
@@ -43,9 +47,34 @@ bool IsReadableFile(const std::string& path) {
 // The folder argument for the library: empty lets it resolve the folder.
 std::string Folder(const Options& options) { return options.catalog.value_or(std::string()); }
 
+// A spelling of `id` that has a catalogue entry, when `id` itself has none. The first
+// lookup already reported the folder's broken files: these show no message box.
+std::optional<std::string> SpelledOtherwise(const Options& options, const std::string& id) {
+  struct QuietBoxes {
+    QuietBoxes() { SetMessageBoxHandler([](const std::string&, const std::string&, int) { return kMbResultOk; }); }
+    ~QuietBoxes() { SetMessageBoxHandler(nullptr); }
+  } quiet;
+  std::optional<std::string> found;
+  cFactory factory;
+  for (const std::string& variant : IdVariants(id)) {
+    try {
+      if (factory.CreateProgIDInfo(variant, Folder(options))) found = variant;
+    } catch (const AutomationError& error) {
+      // An entry without DevInfo is still an entry of that spelling.
+      if (error.number() == err::kObjectNotSet) found = variant;
+    }
+    if (found) break;
+  }
+  return found;
+}
+
 int NotFound(const Options& options, const std::string& id, std::ostream& out) {
   if (options.json) WriteJson(out, NotFoundJson(id));
-  std::cerr << "vemo: no catalogue entry for \"" << Printable(id) << "\"\n";
+  std::cerr << "vemo: no catalogue entry for \"" << Printable(id) << "\"";
+  if (const std::optional<std::string> other = SpelledOtherwise(options, id)) {
+    std::cerr << "; \"" << Printable(*other) << "\" has one (IDs are looked up exactly as written)";
+  }
+  std::cerr << "\n";
   return kExitNotFound;
 }
 
@@ -71,7 +100,8 @@ std::string ResolveFolder(const Options& options, const char* command) {
     } else if (IsFolder(fallback)) {
       folder = fallback;
     } else {
-      throw AutomationError(err::kPathNotFound, command, "Folder not found (" + FoldersTried() + ")");
+      // The command's report adds which folders were tried.
+      throw AutomationError(err::kPathNotFound, command, "Folder not found");
     }
   }
   if (folder.back() != '/') folder += '/';
@@ -86,6 +116,12 @@ std::string FoldersTried() {
   std::string tried = "tried " + named("VEMO_CONFIG_PATH") + ", " + named("VEMO_DEFAULT_CATALOG_DIR");
   for (const std::string& folder : InstalledCatalogFolders()) tried += ", \"" + Printable(folder) + "\"";
   return tried;
+}
+
+void WarnAboutCatalogueVariable(const Options& options) {
+  const char* service = std::getenv("VEMO_CONFIG_PATH");
+  if (options.catalog || !service || !*service || IsFolder(service)) return;
+  std::cerr << "vemo: VEMO_CONFIG_PATH \"" << Printable(service) << "\" is not a folder; it is passed over\n";
 }
 
 void CheckPaths(const Options& options) {
@@ -113,6 +149,25 @@ int ConfigInfoCommand(const Options& options, std::ostream& out) {
   return record ? Show(options, ReadConfigInfo(*record), out) : NotFound(options, id, out);
 }
 
+// A --config file that the node did not take: why, on standard error, and exit 1.
+int ConfigurationRefused(const Options& options, const Node& node) {
+  std::size_t dataBytes = 0;
+  for (const ConfigurationProperty& cp : node.configurationProperties) {
+    if (cp.blockOffset) dataBytes = std::max(dataBytes, static_cast<std::size_t>(*cp.blockOffset + cp.elementSize));
+  }
+  for (const NetworkVariable& nv : node.networkVariables) {
+    if (nv.blockOffset) dataBytes = std::max(dataBytes, static_cast<std::size_t>(*nv.blockOffset + nv.length));
+  }
+  std::string why = "the device has no configuration data to read it into";
+  if (dataBytes > 0) {
+    const ConfigurationFileStatus status = CheckConfigurationFile(*options.config, node.programId, dataBytes + 1);
+    why = status == ConfigurationFileStatus::kRead ? "the configuration-file reader refused it"
+                                                   : "it " + DescribeConfigurationFileStatus(status, dataBytes + 1);
+  }
+  std::cerr << "vemo: --config \"" << Printable(*options.config) << "\" was not read: " << why << "\n";
+  return kExitError;
+}
+
 int NodeCommand(const Options& options, std::ostream& out) {
   std::vector<Assignment> assignments;
   for (const std::string& text : options.assignments) assignments.push_back(ParseAssignment(text));
@@ -123,9 +178,16 @@ int NodeCommand(const Options& options, std::ostream& out) {
   const auto virtualNode = factory.CreateVirtualC472Node(record);
   const bool populated = virtualNode->PopulateDevice(options.config.value_or(std::string()));
   auto& node = dynamic_cast<I709Node&>(*virtualNode);
-  for (const Assignment& assignment : assignments) Apply(node, assignment);
+  for (const Assignment& assignment : assignments) {
+    if (!Apply(node, assignment) && options.writeConfig) {
+      std::cerr << "vemo: --set \"" << Printable(assignment.text) << "\": an input or output NV keeps its value "
+                << "outside the configuration data block, so --write-config does not write it\n";
+    }
+  }
   if (options.writeConfig) WriteNewFile(*options.writeConfig, ConfigFileText(node), options.force);
-  return Show(options, ReadNode(node, populated), out);
+  const Node snapshot = ReadNode(node, populated);
+  Show(options, snapshot, out);
+  return options.config && !populated ? ConfigurationRefused(options, snapshot) : kExitOk;
 }
 
 int PointsCommand(const Options& options, std::ostream& out) {
@@ -143,7 +205,7 @@ int PointsCommand(const Options& options, std::ostream& out) {
   } else {
     PrintPointsText(out, rows);
   }
-  return kExitOk;
+  return options.config && !populated ? ConfigurationRefused(options, node) : kExitOk;
 }
 
 int ListCommand(const Options& options, std::ostream& out) {
@@ -166,10 +228,10 @@ int DiffCommand(const Options& options, std::ostream& out) {
   const auto nodeB = factory.CreateVirtualC472Node(recordB);
   const bool populatedA = nodeA->PopulateDevice("");
   const bool populatedB = nodeB->PopulateDevice("");
-  return Show(options,
-              Compare(ReadDeviceInfo(*recordA), ReadNode(dynamic_cast<I709Node&>(*nodeA), populatedA),
-                      ReadDeviceInfo(*recordB), ReadNode(dynamic_cast<I709Node&>(*nodeB), populatedB)),
-              out);
+  const Diff diff = Compare(ReadDeviceInfo(*recordA), ReadNode(dynamic_cast<I709Node&>(*nodeA), populatedA),
+                            ReadDeviceInfo(*recordB), ReadNode(dynamic_cast<I709Node&>(*nodeB), populatedB));
+  Show(options, diff, out);
+  return options.exitCode && !diff.Identical() ? kExitDifferent : kExitOk;
 }
 
 }  // namespace vemo::cli

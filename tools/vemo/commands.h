@@ -18,7 +18,8 @@ struct Options {
   std::optional<std::string> writeConfig;
   bool force = false;
   bool json = false;
-  bool csv = false;  // points
+  bool csv = false;       // points
+  bool exitCode = false;  // diff: exit 1 when the devices differ
 };
 
 // Which folders a lookup without --catalog tried, for the report of error 76.
@@ -28,6 +29,10 @@ std::string FoldersTried();
 // fresh factory has none remembered and vemo keeps the library's catalogue-path service,
 // which answers VEMO_CONFIG_PATH. Error 76 from `command` when there is none.
 std::string ResolveFolder(const Options& options, const char* command);
+
+// Says on standard error when VEMO_CONFIG_PATH names no folder and the lookup goes on
+// to the default folder: a misspelt path would otherwise go unnoticed.
+void WarnAboutCatalogueVariable(const Options& options);
 
 // Refuses an explicit --catalog that is not a folder and a --config that is not a
 // readable regular file (UsageError), so that neither falls back on other data.

@@ -10,6 +10,7 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitError = 1;  // a library error, or output that could not be written
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNotFound = 3;
+inline constexpr int kExitDifferent = 1;  // diff --exit-code: the devices differ, as git diff says it
 
 // A command line that asks for something impossible: a folder or file that is not
 // there, a malformed --set. Exits with kExitUsage.

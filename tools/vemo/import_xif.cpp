@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <cstring>
 #include <iostream>
+#include <fstream>
 #include <map>
 #include <stdexcept>
 
@@ -27,16 +29,19 @@ std::string Plural(std::size_t count, const std::string& one, const std::string&
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// An output folder that is not there yet is made (one level); anything else in its
-// place is a usage error.
+// An output folder that is not there yet is made, with the folders above it; a file in
+// its place is a usage error, a folder that cannot be made an error.
 void PrepareFolder(const std::string& folder) {
   struct stat status {};
   if (::stat(folder.c_str(), &status) == 0) {
     if (!S_ISDIR(status.st_mode)) throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
     return;
   }
-  if (::mkdir(folder.c_str(), 0777) != 0)
-    throw UsageError("cannot make the folder \"" + Printable(folder) + "\": " + std::strerror(errno));
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    throw std::runtime_error("cannot make the folder \"" + Printable(folder) + "\": " + error.message());
+  }
 }
 
 struct Written {
@@ -67,6 +72,29 @@ void PrintDevice(std::ostream& out, const Written& written) {
   }
 }
 
+std::string BaseName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// `text` with every `from` written as `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); !from.empty() && at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Whether `entry` gives, byte for byte, the files already written for its program ID
+// from `earlier`, apart from the source file's name that both files mention.
+bool SameDevice(const Written& entry, const std::string& earlier) {
+  const std::string name = BaseName(entry.source), earlierName = BaseName(earlier);
+  return FileText(entry.catalogueFile) == Replaced(entry.device.catalogueEntry, name, earlierName) &&
+         FileText(entry.configurationFile) == Replaced(entry.device.configurationFile, name, earlierName);
+}
+
 Json DeviceJson(const Written& written) {
   const ImportedDevice& device = written.device;
   Json notes = Json::array();
@@ -92,22 +120,34 @@ int ImportXifCommand(const std::vector<std::string>& files, const std::string& f
   std::vector<Written> written;
   std::vector<Failed> failed;
   std::map<std::string, std::string> importedFrom;  // program ID -> the file of this run that gave it
+  std::vector<std::pair<std::string, std::string>> repeated;  // a file, and the earlier one of its device
 
   for (const std::string& source : files) {
     try {
       ImportedDevice device = ImportDeviceInterface(source);
       const std::string base = folder + "/" + device.programId;
       Written entry{source, std::move(device), base + ".xml", base + ".kiv"};
-      // Two files of one run with one program ID would overwrite each other's output.
-      const auto [earlier, fresh] = importedFrom.emplace(entry.device.programId, source);
-      if (!fresh)
-        throw std::runtime_error("program ID " + entry.device.programId + " was already imported from \"" +
-                                 Printable(earlier->second) + "\" in this run");
+      // Two files of one run with one program ID would overwrite each other's output:
+      // the first is kept; a second that declares the same device is said to be one.
+      if (const auto earlier = importedFrom.find(entry.device.programId); earlier != importedFrom.end()) {
+        if (!SameDevice(entry, earlier->second)) {
+          throw std::runtime_error("program ID " + entry.device.programId + " was already imported from \"" +
+                                   Printable(earlier->second) + "\" in this run, which declares the device "
+                                   "otherwise; import this file into another folder to keep both");
+        }
+        if (!json) {
+          out << Printable(source) << ": the device of \"" << Printable(earlier->second)
+              << "\", already imported in this run\n";
+        }
+        repeated.push_back({source, earlier->second});
+        continue;
+      }
       // Both files or neither. The entry goes last: until it is in place, a lookup does
       // not see the device, so a crash between the two leaves no entry without its file.
       WriteNewFiles({{entry.configurationFile, entry.device.configurationFile},
                      {entry.catalogueFile, entry.device.catalogueEntry}},
                     force);
+      importedFrom.emplace(entry.device.programId, source);
       if (!json) PrintDevice(out, entry);
       // What was written is not kept: a run of many files holds one device's files at a time.
       entry.device.catalogueEntry = std::string();
@@ -128,11 +168,15 @@ int ImportXifCommand(const std::vector<std::string>& files, const std::string& f
     Json failures = Json::array();
     for (const Failed& failure : failed)
       failures.push_back({{"source", failure.source}, {"line", failure.line}, {"description", failure.description}});
+    Json repeats = Json::array();
+    for (const auto& [source, earlier] : repeated) repeats.push_back({{"source", source}, {"sameAs", earlier}});
     WriteJson(out, {{"schema", kJsonSchema}, {"kind", "import"}, {"folder", folder}, {"devices", devices},
-                    {"failures", failures}});
+                    {"repeated", repeats}, {"failures", failures}});
   } else if (files.size() > 1) {
     out << "Imported " << written.size() << " of " << Plural(files.size(), "file", "files") << " into "
-        << Printable(folder) << ".\n";
+        << Printable(folder);
+    if (!repeated.empty()) out << " (" << repeated.size() << " repeated a device already imported)";
+    out << ".\n";
   }
   return failed.empty() ? kExitOk : kExitError;
 }

@@ -1,5 +1,7 @@
 // vemo: look device types up in a catalogue and show offline virtual nodes.
 #include <CLI/CLI.hpp>
+#include <poll.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -12,6 +14,7 @@
 #include "vemosupport/version.h"
 #include "commands.h"
 #include "errors.h"
+#include "ids.h"
 #include "import_xif.h"
 #include "render.h"
 
@@ -71,6 +74,7 @@ int Run(int argc, char** argv) {
   app.footer(kExitHelp);
   app.set_version_flag("--version", std::string("vemo ") + VEMOSUPPORT_VERSION + " (library " +
                                         vemo::LibraryVersion() + ")");
+  app.name("vemo");
   app.require_subcommand(1);
   Options options;
 
@@ -122,6 +126,7 @@ int Run(int argc, char** argv) {
   diff->add_option("a", options.id, "Program ID or device code of device A")->required();
   diff->add_option("b", options.otherId, "Program ID or device code of device B")->required();
   AddCatalogue(*diff, options);
+  diff->add_flag("--exit-code", options.exitCode, "Exit 1 when the devices differ, as git diff --exit-code does");
 
   CLI::App* check = app.add_subcommand(
       "check", "Check a catalogue folder: report what a lookup or a node would stumble over, and how to fix it");
@@ -146,15 +151,36 @@ int Run(int argc, char** argv) {
       "the others are still imported.\n"
       "Exit codes: 0 done, 1 a file could not be imported or written, 2 usage error.\n");
 
+  // "vemo help" is "vemo --help"; a word that names no command is said to be one.
+  std::string names;
+  bool known = false;
+  for (const CLI::App* command : app.get_subcommands({})) {
+    names += (names.empty() ? "" : ", ") + command->get_name();
+    known = known || (argc > 1 && command->get_name() == argv[1]);
+  }
+  if (argc > 1 && argv[1][0] != '-' && !known) {
+    if (std::string(argv[1]) == "help") {
+      std::cout << app.help();
+      return kExitOk;
+    }
+    std::cerr << "vemo: \"" << Printable(argv[1]) << "\" is no command; the commands are " << names
+              << " (vemo --help tells more)\n";
+    return kExitUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int code = app.exit(error);
     return code == 0 ? kExitOk : kExitUsage;
   }
+  // IDs as copied from a device interface file ("9A:10:C0:DE:00:01:04:01") are program IDs.
+  options.id = NormalizeId(options.id);
+  options.otherId = NormalizeId(options.otherId);
+  for (std::string& id : options.ids) id = NormalizeId(id);
 
   try {
     CheckPaths(options);
+    if (!importXif->parsed()) WarnAboutCatalogueVariable(options);
     if (importXif->parsed()) return ImportXifCommand(xifFiles, importFolder, options.force, options.json, std::cout);
     if (info->parsed()) return InfoCommand(options, std::cout);
     if (config->parsed()) return ConfigInfoCommand(options, std::cout);
@@ -177,12 +203,24 @@ int Run(int argc, char** argv) {
   }
 }
 
-// Output that did not reach its file or pipe is an error, not a success.
+// Whether standard output is a pipe whose reader has gone, as after `vemo list | head`.
+bool ReaderLeft() {
+  pollfd output{STDOUT_FILENO, 0, 0};
+  return ::poll(&output, 1, 0) == 1 && (output.revents & POLLERR);
+}
+
+// Output that did not reach its file is an error, not a success. A reader that stopped
+// reading wanted no more: vemo then ends quietly, by the signal any such tool ends by.
 int FinishOutput(int code) {
   std::cout.flush();
   const bool failed = !std::cout.good() || std::fflush(stdout) != 0 || std::ferror(stdout);
   if (!failed) return code;
-  std::cerr << "vemo: cannot write the output: " << std::strerror(errno) << "\n";
+  const int error = errno;
+  if (ReaderLeft()) {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+  }
+  std::cerr << "vemo: cannot write the output: " << std::strerror(error) << "\n";
   return code == kExitOk ? kExitError : code;
 }
 

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "vemosupport/IC472VirtualCP.h"
+#include "vemosupport/IVemoDataPointLayout.h"
 #include "vemosupport/automation_error.h"
 #include "vemosupport/types.h"
 #include "errors.h"
@@ -118,12 +119,12 @@ Assignment ParseAssignment(const std::string& text) {
   return assignment;
 }
 
-void Apply(I709Node& node, const Assignment& assignment) {
+bool Apply(I709Node& node, const Assignment& assignment) {
   if (assignment.kind == Assignment::Kind::NetworkVariable) {
     for (const auto& nv : NetworkVariables(node)) {
       if (assignment.number ? nv->Index() != *assignment.number : nv->Name() != assignment.name) continue;
       nv->Value(Bytes(NewBytes(assignment, TypeOf(*nv), CurrentBytes(nv->Value()), nv->Length())));
-      return;
+      return dynamic_cast<const IVemoDataPointLayout&>(*nv).BlockOffset() >= 0;
     }
     throw Malformed(assignment.text, assignment.number ? "the node has no NV with index " + std::to_string(*assignment.number)
                                                        : "the node has no NV named " + Printable(assignment.name));
@@ -131,7 +132,7 @@ void Apply(I709Node& node, const Assignment& assignment) {
   for (const auto& cp : ConfigurationProperties(node)) {
     if (dynamic_cast<const IC472VirtualCP&>(*cp).Key() != *assignment.number) continue;
     cp->Value(Bytes(NewBytes(assignment, TypeOf(*cp, node), CurrentBytes(cp->Value()), cp->ElementSize())));
-    return;
+    return true;
   }
   throw Malformed(assignment.text, "the node has no CP with key " + std::to_string(*assignment.number));
 }

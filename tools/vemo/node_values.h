@@ -30,7 +30,8 @@ Assignment ParseAssignment(const std::string& text);
 // Writes the value into the node's data point. A point that does not exist, bytes that
 // do not match its size, a value its type cannot take (out of range, no such member) or a
 // value for a point of no standard type is a UsageError; the library's own errors pass
-// through.
-void Apply(I709Node& node, const Assignment& assignment);
+// through. Answers whether the point keeps its value in the configuration data block,
+// which --write-config writes (CPs and configuration NVs), rather than bytes of its own.
+bool Apply(I709Node& node, const Assignment& assignment);
 
 }  // namespace vemo::cli
