@@ -89,7 +89,7 @@ def contains(actual, example):
 
 class DocumentTest(unittest.TestCase):
     def assertConforms(self, document, label):
-        self.assertEqual((list(document)[:2], document["schema"]), (["schema", "kind"], 1), label)
+        self.assertEqual((list(document)[:2], document["schema"]), (["schema", "kind"], 2), label)
         self.assertEqual(object_problems(document, document["kind"]), [], label)
         for point in points(document):
             self.assertNotEqual(point["value"] is None, point["valueError"] is None, label)
@@ -97,7 +97,7 @@ class DocumentTest(unittest.TestCase):
     def test_the_page_is_complete(self):
         referenced = {name for rules in KINDS.values() for _, type_text in rules for name in re.findall(r"<(\w+)>", type_text)}
         self.assertLessEqual(referenced, set(KINDS))
-        documents = {kind for kind, rules in KINDS.items() if rules and rules[0] == ("schema", "1")}
+        documents = {kind for kind, rules in KINDS.items() if rules and rules[0] == ("schema", "2")}
         self.assertEqual(documents, {"deviceInfo", "configInfo", "node", "list", "diff", "check", "notFound", "error", "points", "import"})
         self.assertEqual({example["kind"] for _, example in EXAMPLES}, documents, "an example of every document")
 

@@ -10,7 +10,7 @@ using Json = nlohmann::ordered_json;
 
 // The JSON schema number every document carries; it grows when a key changes meaning or
 // goes away.
-inline constexpr int kJsonSchema = 1;
+inline constexpr int kJsonSchema = 2;
 
 // Writes `json` indented by two spaces, then a newline. Text that is not UTF-8 (IDs and
 // paths are bytes) is kept without loss: each byte that is not part of a valid UTF-8
