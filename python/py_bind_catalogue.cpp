@@ -1,6 +1,5 @@
 // Catalogue work that needs no factory: importing device interface files, checking a
 // catalogue folder, and the switch of the lookup index.
-#include <pybind11/eval.h>
 #include <pybind11/stl.h>
 
 #include "py_bindings.h"
@@ -74,14 +73,8 @@ std::string PathArgument(py::handle value) {
 }  // namespace
 
 void BindCatalogue(py::module_& module) {
-  py::dict scope;
-  scope["__builtins__"] = py::module_::import("builtins");
-  scope["__name__"] = "vemosupport";
-  py::exec(kClassesSource, scope);
-  for (const char* name : {"DeviceInterfaceError", "ImportNote", "ImportedDevice", "CatalogueProblem"}) {
-    Classes()[name] = scope[name];
-    module.attr(name) = scope[name];
-  }
+  DefineClasses(module, kClassesSource, {"DeviceInterfaceError", "ImportNote", "ImportedDevice", "CatalogueProblem"},
+                Classes());
   py::register_exception_translator([](std::exception_ptr error) {
     try {
       if (error) std::rethrow_exception(error);

@@ -1,7 +1,6 @@
 // Standard NV and CP types in Python: a data point's type, its value decoded into numbers
 // with units, enumeration members and fields, and a value in units written back. Types
 // and decoded values are named tuples: plain data that holds no library object.
-#include <pybind11/eval.h>
 
 #include "py_bindings.h"
 #include "vemosupport/I709ConfigurationProperty.h"
@@ -146,14 +145,7 @@ const std::string kPointNode =
 }  // namespace
 
 void BindTypes(py::module_& module) {
-  py::dict scope;
-  scope["__builtins__"] = py::module_::import("builtins");
-  scope["__name__"] = "vemosupport";
-  py::exec(kClassesSource, scope);
-  for (const char* name : {"StandardType", "DecodedValue"}) {
-    Classes()[name] = scope[name];
-    module.attr(name) = scope[name];
-  }
+  DefineClasses(module, kClassesSource, {"StandardType", "DecodedValue"}, Classes());
 
   module.def(
       "FindType",

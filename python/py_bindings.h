@@ -5,11 +5,13 @@
 // an instance without a library object raises TypeError.
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
 
+#include <pybind11/eval.h>
 #include <pybind11/pybind11.h>
 
 #include "py_convert.h"
@@ -27,6 +29,20 @@ void BindCatalogue(py::module_& module);
 void BindTypes(py::module_& module);
 // Lets the hooks' Python callables go, while the interpreter still runs.
 void ResetHooks();
+
+// Runs `source`, Python code that defines classes, in a scope of its own, and puts the
+// classes `names` into the module and into `classes`, the binder's own dict of them.
+inline void DefineClasses(py::module_& module, const char* source, std::initializer_list<const char*> names,
+                          py::dict& classes) {
+  py::dict scope;
+  scope["__builtins__"] = py::module_::import("builtins");
+  scope["__name__"] = "vemosupport";
+  py::exec(source, scope);
+  for (const char* name : names) {
+    classes[name] = scope[name];
+    module.attr(name) = scope[name];
+  }
+}
 
 // A member's answer as a Python value.
 inline py::object Result(const std::string& text) { return Text(text); }
