@@ -25,59 +25,15 @@
 #include "vemosupport/I709NetworkVariables.h"
 #include "vemosupport/I709Node.h"
 #include "vemosupport/importer.h"
+#include "real_devices.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string RealDataFolder() {
-  const char* set = std::getenv("VEMO_REALDATA");
-  return set && *set ? set : VEMO_REALDATA_DEFAULT;
-}
-
-struct WrittenDevice {
-  std::string folder, programId, kiv;
-};
-
-// Every XIF file imported once into a folder of its own (program IDs repeat across
-// files), removed at exit.
-struct WrittenDevices {
-  fs::path root = fs::temp_directory_path() / ("vemo-types-bench-" + std::to_string(::getpid()));
-  std::vector<WrittenDevice> devices;
-
-  WrittenDevices() {
-    std::error_code error;
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(fs::path(RealDataFolder()) / "xif", error)) {
-      const std::string extension = entry.path().extension().string();
-      if (entry.is_regular_file() && (extension == ".xif" || extension == ".XIF")) files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    for (const fs::path& file : files) {
-      const vemo::ImportedDevice imported = vemo::ImportDeviceInterface(file.string());
-      const fs::path folder = root / file.stem();
-      fs::create_directories(folder);
-      std::ofstream(folder / (imported.programId + ".xml"), std::ios::binary) << imported.catalogueEntry;
-      const fs::path kiv = folder / (imported.programId + ".kiv");
-      std::ofstream(kiv, std::ios::binary) << imported.configurationFile;
-      devices.push_back({folder.string(), imported.programId, kiv.string()});
-    }
-  }
-  ~WrittenDevices() {
-    std::error_code ignored;
-    fs::remove_all(root, ignored);
-  }
-};
+using namespace vemo::bench;
 
 const WrittenDevices& Written() {
-  static const WrittenDevices written;
+  static const WrittenDevices written("vemo-types-bench");
   return written;
-}
-
-bool SkipWithoutData(benchmark::State& state) {
-  if (!Written().devices.empty()) return false;
-  state.SkipWithError(("no real device data in " + RealDataFolder() + "/xif (set VEMO_REALDATA)").c_str());
-  return true;
 }
 
 std::shared_ptr<vemo::I709Node> Populate(vemo::cFactory& factory, const WrittenDevice& device) {
