@@ -11,7 +11,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -60,12 +59,9 @@ struct WrittenDevices {
       : root(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
     for (const std::string& file : XifFiles()) {
       const ImportedDevice imported = ImportDeviceInterface(file);
-      const std::filesystem::path folder = root / std::filesystem::path(file).stem();
-      std::filesystem::create_directories(folder);
-      std::ofstream(folder / (imported.programId + ".xml"), std::ios::binary) << imported.catalogueEntry;
-      const std::filesystem::path kiv = folder / (imported.programId + ".kiv");
-      std::ofstream(kiv, std::ios::binary) << imported.configurationFile;
-      devices.push_back({folder.string(), imported.programId, kiv.string()});
+      const std::string folder = (root / std::filesystem::path(file).stem()).string();
+      const ImportedFiles written = WriteImportedDevice(imported, folder, false);
+      devices.push_back({folder, imported.programId, written.configurationFile});
     }
   }
   ~WrittenDevices() {

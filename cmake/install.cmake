@@ -1,5 +1,6 @@
 # Installation: the library with its headers, a CMake package and a pkg-config file,
-# the vemo command, the Python module and the sample catalogue.
+# the vemo command with its bash completion and manual page, the Python module and the
+# sample catalogue.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS vemosupport EXPORT vemosupportTargets
@@ -29,6 +30,10 @@ install(FILES ${PROJECT_BINARY_DIR}/vemosupport.pc DESTINATION ${CMAKE_INSTALL_L
 file(RELATIVE_PATH bin_to_lib "/${CMAKE_INSTALL_BINDIR}" "/${CMAKE_INSTALL_LIBDIR}")
 set_target_properties(vemo PROPERTIES INSTALL_RPATH "$ORIGIN/${bin_to_lib}")
 install(TARGETS vemo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Its bash completion, where bash-completion loads it on demand, and its manual page.
+install(FILES ${PROJECT_BINARY_DIR}/tools/vemo/vemo.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME vemo)
+install(FILES ${PROJECT_BINARY_DIR}/tools/vemo/vemo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 if(VEMO_BUILD_PYTHON)
   # The module goes where the target interpreter imports modules of the prefix from,

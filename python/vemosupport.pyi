@@ -301,6 +301,34 @@ class CatalogueProblem(NamedTuple):
     kind: str
     description: str
 
+class CatalogueEntry(NamedTuple):
+    program_id: str
+    device_code: str
+    device_type: str
+    manufacturer: str
+    xml_filename: str
+
+class UnreadableFile(NamedTuple):
+    xml_filename: str
+    description: str
+
+class CatalogueListing(NamedTuple):
+    entries: list[CatalogueEntry]
+    unreadable_files: list[UnreadableFile]
+
+class EntryDifference(NamedTuple):
+    key: int
+    in_a: bool
+    in_b: bool
+    fields: list[str]
+
+class NodeComparison(NamedTuple):
+    objects: list[EntryDifference]
+    configuration_properties: list[EntryDifference]
+    network_variables: list[EntryDifference]
+    @property
+    def identical(self) -> bool: ...
+
 class StandardType(NamedTuple):
     name: str
     category: str
@@ -331,6 +359,11 @@ def EncodeValue(type: StandardType | str, value: str | int | float) -> bytes: ..
 def SetValue(point: _Point, value: str | int | float, node: C472VirtualNode | None = None) -> None: ...
 def ImportDeviceInterface(path: _Path) -> ImportedDevice: ...
 def CheckCatalogue(folder: _Path) -> list[CatalogueProblem]: ...
+def WriteImportedDevice(device: ImportedDevice, folder: _Path, replace: bool = False) -> tuple[str, str]: ...
+def ListCatalogue(folder: _Path) -> CatalogueListing: ...
+def CompareNodes(a: C472VirtualNode, b: C472VirtualNode) -> NodeComparison: ...
+def NodeConfigurationFile(node: C472VirtualNode) -> str: ...
+def WriteConfigurationFile(node: C472VirtualNode, path: _Path, replace: bool = False) -> None: ...
 def set_catalogue_index(enabled: bool) -> None: ...
 def catalogue_index_enabled() -> bool: ...
 

@@ -2,13 +2,14 @@
 
 // Writing a configuration file in the format the default configuration-file reader
 // reads, and asking why that reader would refuse one. These functions keep no state:
-// call them from any thread.
+// call them from any thread (NodeConfigurationFile with a node of that thread).
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "vemosupport/I709Node.h"
 #include "vemosupport/export.h"
 
 namespace vemo {
@@ -26,6 +27,13 @@ struct ConfigurationValue {
 VEMO_EXPORT std::string FormatConfigurationFile(const std::string& programId,
                                                 const std::vector<ConfigurationValue>& values,
                                                 const std::string& preamble = "");
+
+// The configuration data block of `node` as a configuration file: its CPs in ascending
+// CP index, then its configuration NVs in ascending NV index, each value as it stands
+// now and named in a comment, then the spare byte. Reading the file into a node of the
+// same device gives every data point the value it has here. Raises what reading a value
+// raises (422 for a point without storage).
+VEMO_EXPORT std::string NodeConfigurationFile(I709Node& node);
 
 // What the default reader makes of a configuration file for a block.
 enum class ConfigurationFileStatus {

@@ -1,7 +1,8 @@
 #pragma once
 
-// Turning a device interface file (XIF) into a catalogue entry and a configuration file.
-// ImportDeviceInterface keeps no state: call it from any thread; results are plain values.
+// Turning a device interface file (XIF) into a catalogue entry and a configuration file,
+// and writing them into a catalogue folder. These functions keep no state: call them from
+// any thread; results are plain values.
 
 #include <cstddef>
 #include <stdexcept>
@@ -63,5 +64,20 @@ VEMO_EXPORT ImportedDevice ImportDeviceInterface(const std::string& path);
 
 // The same for XIF text already in memory; `name` stands for the file in errors.
 VEMO_EXPORT ImportedDevice ImportDeviceInterfaceText(const std::string& text, const std::string& name);
+
+// Where a device's two files go in a catalogue folder: FOLDER/<program ID>.xml and
+// FOLDER/<program ID>.kiv.
+struct ImportedFiles {
+  std::string catalogueFile, configurationFile;
+};
+VEMO_EXPORT ImportedFiles ImportedFilePaths(const ImportedDevice& device, const std::string& folder);
+
+// Writes the device's catalogue entry and configuration file into `folder`, which is made
+// (with the folders above it) when missing. Both files are written or neither is changed
+// (see WriteFilesAtomically); the configuration file is renamed into place first, so a
+// lookup never meets the entry without it. Without `replace`, nothing is written when
+// either file exists. Throws FileOutputError (std::errc::file_exists for a file that
+// exists, std::errc::not_a_directory when `folder` is something else).
+VEMO_EXPORT ImportedFiles WriteImportedDevice(const ImportedDevice& device, const std::string& folder, bool replace);
 
 }  // namespace vemo

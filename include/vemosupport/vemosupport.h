@@ -28,6 +28,8 @@
 #include "vemosupport/enumerator.h"
 #include "vemosupport/file_output.h"
 #include "vemosupport/host.h"
+#include "vemosupport/importer.h"
+#include "vemosupport/node_comparison.h"
 #include "vemosupport/object.h"
 #include "vemosupport/types.h"
 #include "vemosupport/variant.h"

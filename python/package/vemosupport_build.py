@@ -9,10 +9,12 @@ installed copy does:
 
     vemosupport/__init__<suffix>             the extension module, serving as the package
     vemosupport/__init__.pyi, py.typed       its type stubs
+    vemosupport/__main__.py                  python -m vemosupport, and the `vemo` console script
+    vemosupport/BINDIR/vemo                  the vemo program, on its run path $ORIGIN/../LIBDIR
     vemosupport/LIBDIR/libvemosupport.so.N   the library, on the module's run path $ORIGIN/LIBDIR
     vemosupport/DATADIR/vemosupport/catalog/ the sample catalogue, the default folder
 
-LIBDIR and DATADIR are the build's own (lib and share unless it was configured otherwise).
+BINDIR, LIBDIR and DATADIR are the build's own (lib and share unless it was configured otherwise).
 
 Config settings (pip --config-settings NAME=VALUE): build-dir=FOLDER builds in FOLDER and
 keeps the build there for the next time; without it the build happens in a temporary
@@ -89,8 +91,8 @@ def _build_and_install(build, staging):
     cache = _cache(build)
     if cache.get("VEMO_BUILD_PYTHON") != "ON":
         raise RuntimeError(f"{build} is a build without the Python module")
-    # The installation takes the vemo command as well.
-    compile_module = ["cmake", "--build", str(build), "--target", "vemosupport_python", "vemo"]
+    # The installation takes the vemo command as well, with its completion and manual page.
+    compile_module = ["cmake", "--build", str(build), "--target", "vemosupport_python", "vemo", "vemo_documents"]
     if "CMAKE_BUILD_PARALLEL_LEVEL" not in os.environ:
         compile_module += ["--parallel", str(os.cpu_count() or 1)]
     subprocess.run(compile_module, check=True)
@@ -119,11 +121,14 @@ def _package_files(staging, cache, scratch):
     # The library by the name the module asks for (a wheel holds no links).
     library = min((staging / libdir).glob("libvemosupport.so.*"), key=lambda path: len(path.name))
     package = Path(NAME)
+    bindir = cache.get("CMAKE_INSTALL_BINDIR") or "bin"
     files = {
         package / f"__init__{suffix}": module,
         package / "__init__.pyi": module.with_name(f"{NAME}.pyi"),
+        package / "__main__.py": SOURCE / "python" / "vemosupport_main.py",
         package / "py.typed": b"",
         package / libdir / library.name: library.resolve(),
+        package / bindir / "vemo": staging / bindir / "vemo",
     }
     data = staging / datadir / NAME
     for path in sorted(data.rglob("*")):
@@ -149,6 +154,8 @@ def build_wheel(wheel_directory, config_settings=None, metadata_directory=None):
         version = _version()
         if (SOURCE / "LICENSE").is_file():
             files[f"{NAME}-{version}.dist-info/LICENSE"] = SOURCE / "LICENSE"
+        # pip makes the `vemo` command of this entry point.
+        files[f"{NAME}-{version}.dist-info/entry_points.txt"] = b"[console_scripts]\nvemo = vemosupport.__main__:main\n"
         return write_wheel(wheel_directory, NAME, version, _tag(), files, _metadata(version))
 
 

@@ -134,7 +134,11 @@ void C472VirtualNV::Value(const Variant& NVValue) {
     m_oBlock->Write(*bytes, m_lDataOffset, m_nLength);
     return;
   }
-  if (bytes->Count() != m_nLength) throw AutomationError(err::kInvalidArgument);
+  if (bytes->Count() != m_nLength) {
+    throw AutomationError(err::kInvalidArgument, kValueSource,
+                          "The NV takes " + std::to_string(m_nLength) + (m_nLength == 1 ? " byte" : " bytes") +
+                              ", not " + std::to_string(bytes->Count()) + ".");
+  }
   m_abValue = *bytes;
 }
 

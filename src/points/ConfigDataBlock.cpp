@@ -57,7 +57,11 @@ ByteArray ConfigDataBlock::Read(std::int32_t lOffset, std::int16_t nLength) cons
 }
 
 void ConfigDataBlock::Write(const ByteArray& abData, std::int32_t lOffset, std::int16_t nLength) {
-  if (abData.Count() < nLength) throw AutomationError(err::kInvalidArgument);
+  if (abData.Count() < nLength) {
+    throw AutomationError(err::kInvalidArgument, {},
+                          "Expected " + std::to_string(nLength) + (nLength == 1 ? " byte" : " bytes") + ", not " +
+                              std::to_string(abData.Count()) + ".");
+  }
   if (SliceEnd(lOffset, nLength) > m_lDataSize || lOffset < 0 || nLength < 1) {
     throw AutomationError(err::kInvalidArgument);
   }

@@ -97,13 +97,15 @@ class DocumentsTest(unittest.TestCase):
         self.run_checked([PYTHON, "-c", script], where, cwd=SOURCE, env=clean_environment(PYTHONPATH=self.modules))
 
     def run_cpp(self, program, where):
-        source, program_file = os.path.join(self.folder, "example.cpp"), os.path.join(self.folder, "example")
-        with open(source, "w") as file:
+        """Built by the README's own build line, run with no variable that points at the library."""
+        with open(os.path.join(SOURCE, "README.md"), encoding="utf-8") as file:
+            build = re.search(r"`(c\+\+ example\.cpp [^`]*)`", file.read())[1]
+        with open(os.path.join(self.folder, "example.cpp"), "w") as file:
             file.write(program)
-        pkgconfig = clean_environment(PKG_CONFIG_PATH=self.lib + "/pkgconfig")
-        flags = self.run_checked(["pkg-config", "--cflags", "--libs", "vemosupport"], where, env=pkgconfig).stdout
-        self.run_checked([CXX, source, "-o", program_file, *flags.split(), "-Wl,-rpath," + self.lib], where)
-        self.run_checked([program_file], where, cwd=SOURCE, env=clean_environment())
+        self.run_checked(["bash", "-c", build.replace("c++", shlex.quote(CXX), 1)], where, cwd=self.folder,
+                         env=clean_environment(PKG_CONFIG_PATH=self.lib + "/pkgconfig"))
+        env = {name: value for name, value in clean_environment().items() if name != "LD_LIBRARY_PATH"}
+        self.run_checked([os.path.join(self.folder, "example")], where, cwd=SOURCE, env=env)
 
     def run_xml(self, catalogue, where):
         program_id = re.search(r'ProgramID="P(\w{16})"', catalogue).group(1)
@@ -137,6 +139,8 @@ class DocumentsTest(unittest.TestCase):
         self.assertGreater(seen, 5)
 
     def test_the_installed_copy_serves_cmake_with_a_versioned_library(self):
+        for path in ("share/bash-completion/completions/vemo", "share/man/man1/vemo.1"):
+            self.assertTrue(os.path.isfile(os.path.join(self.prefix, path)), path)
         soname = self.run_checked(["readelf", "-d", self.lib + "/libvemosupport.so"], "readelf").stdout
         self.assertRegex(soname, r"SONAME.*libvemosupport\.so\.0\b")
         # The consumer sets no C++ standard: the package brings C++20 with it.

@@ -85,7 +85,7 @@ TEST_F(PopulationTest, BlockHoldsCPsThenConfigNVsAndAHeldNVOutlivesTheNode) {
   node->ConfigurationProperties()->Item(20)->Value(ArrayOf({3, 4, 5, 6, 0xEE}));  // only the first 4 are taken
   const std::shared_ptr<I709NetworkVariable> nv = node->NetworkVariables()->Item("7");
   nv->Value(ArrayOf({7, 8, 9}));
-  ExpectAutomationError([&] { cp10->Value(ArrayOf({0xEE})); }, 5, "", "Invalid procedure call or argument");
+  ExpectAutomationError([&] { cp10->Value(ArrayOf({0xEE})); }, 5, "", "Expected 2 bytes, not 1.");
   EXPECT_EQ(node->ReadConfigData(0, 9).bytes, (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9})) << "a refused write changes nothing";
 
   const std::weak_ptr<C472VirtualNode> weakNode = node;

@@ -87,7 +87,7 @@ TEST_F(NetworkVariableTest, ValueIsOwnBytesOrABlockSliceWithTheDefaultOnlyWhenIt
   }
   const auto plain = Make("@1|1", false);
   plain->Value(ArrayOf({7, 8}));
-  ExpectAutomationError([&] { plain->Value(ArrayOf({1})); }, 5, "", "Invalid procedure call or argument");
+  ExpectAutomationError([&] { plain->Value(ArrayOf({1})); }, 5, "", "The NV takes 2 bytes, not 1.");
   EXPECT_EQ(ValueBytes(plain->Value()), (Bytes{7, 8})) << "a refused value keeps the old one";
 
   const auto unbound = Make("&amp;0,0", true, "0102");  // a configuration NV without a block has no value

@@ -1,7 +1,7 @@
 """`pip install .` makes the package offline with the project's own backend, here from the
 build under test (which it does not compile again), and the installed package works on
 its own: no environment variable, no build folder, moved elsewhere, with its library,
-sample catalogue and type stubs."""
+sample catalogue, type stubs and the vemo command."""
 
 import importlib.util
 import json
@@ -92,6 +92,16 @@ class PackageTest(unittest.TestCase):
                 self.assertEqual(report["record"], "<cProgIDInfo 9A10C0DE00010401 ZC41>")
                 self.assertEqual(report["version"], report["distribution"])
         self.assertEqual({path: path.stat().st_mtime_ns for path in self.built}, self.built, "the library was rebuilt")
+
+    def test_the_package_gives_a_vemo_command_and_python_m_vemosupport(self):
+        env = {"PATH": os.environ.get("PATH", ""), "PYTHONPATH": str(self.target)}
+        for command in ([str(self.target / "bin" / "vemo")], [sys.executable, "-m", "vemosupport"]):
+            with self.subTest(command=command[-1]):
+                run = [subprocess.run(command + args, cwd=self.scratch.name, env=env, capture_output=True, text=True,
+                                      timeout=60) for args in (["--version"], ["list", "--json"], ["info", "NONE"])]
+                self.assertEqual(run[0].stdout.split()[:2], ["vemo", vs.__version__], run[0].stderr)
+                self.assertInside(json.loads(run[1].stdout)["folder"], self.target)  # the packaged catalogue
+                self.assertEqual(run[2].returncode, 3, run[2].stderr)
 
     def test_a_default_folder_the_user_names_wins_over_the_packaged_catalogue(self):
         folder = pathlib.Path(self.scratch.name)

@@ -184,7 +184,7 @@ int NodeCommand(const Options& options, std::ostream& out) {
                 << "outside the configuration data block, so --write-config does not write it\n";
     }
   }
-  if (options.writeConfig) WriteNewFile(*options.writeConfig, ConfigFileText(node), options.force);
+  if (options.writeConfig) WriteNewFile(*options.writeConfig, NodeConfigurationFile(node), options.force);
   const Node snapshot = ReadNode(node, populated);
   Show(options, snapshot, out);
   return options.config && !populated ? ConfigurationRefused(options, snapshot) : kExitOk;
@@ -228,8 +228,10 @@ int DiffCommand(const Options& options, std::ostream& out) {
   const auto nodeB = factory.CreateVirtualC472Node(recordB);
   const bool populatedA = nodeA->PopulateDevice("");
   const bool populatedB = nodeB->PopulateDevice("");
-  const Diff diff = Compare(ReadDeviceInfo(*recordA), ReadNode(dynamic_cast<I709Node&>(*nodeA), populatedA),
-                            ReadDeviceInfo(*recordB), ReadNode(dynamic_cast<I709Node&>(*nodeB), populatedB));
+  auto& i709A = dynamic_cast<I709Node&>(*nodeA);
+  auto& i709B = dynamic_cast<I709Node&>(*nodeB);
+  const Diff diff = Compare(ReadDeviceInfo(*recordA), ReadNode(i709A, populatedA), ReadDeviceInfo(*recordB),
+                            ReadNode(i709B, populatedB), CompareNodes(i709A, i709B));
   Show(options, diff, out);
   return options.exitCode && !diff.Identical() ? kExitDifferent : kExitOk;
 }

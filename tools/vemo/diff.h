@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "vemosupport/node_comparison.h"
 #include "catalogue_listing.h"
 #include "snapshot.h"
 
@@ -28,8 +29,9 @@ struct Diff {
   bool Identical() const { return objects.empty() && configurationProperties.empty() && networkVariables.empty(); }
 };
 
-// Compares two nodes populated without a configuration file, so their values are the
-// catalogue's defaults. Entries pair up by object index, CP key and NV index.
-Diff Compare(const DeviceInfo& infoA, const Node& nodeA, const DeviceInfo& infoB, const Node& nodeB);
+// What `vemo diff` shows: the library's comparison of two nodes (CompareNodes), each
+// change with the entries of both sides as read into the snapshots `nodeA` and `nodeB`.
+Diff Compare(const DeviceInfo& infoA, const Node& nodeA, const DeviceInfo& infoB, const Node& nodeB,
+             const NodeComparison& comparison);
 
 }  // namespace vemo::cli

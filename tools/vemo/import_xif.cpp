@@ -2,9 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <cstring>
 #include <iostream>
 #include <fstream>
 #include <map>
@@ -29,18 +27,12 @@ std::string Plural(std::size_t count, const std::string& one, const std::string&
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-// An output folder that is not there yet is made, with the folders above it; a file in
-// its place is a usage error, a folder that cannot be made an error.
-void PrepareFolder(const std::string& folder) {
+// An output folder that is a file is a usage error; a missing one is made as the first
+// device is written.
+void CheckFolder(const std::string& folder) {
   struct stat status {};
-  if (::stat(folder.c_str(), &status) == 0) {
-    if (!S_ISDIR(status.st_mode)) throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
-    return;
-  }
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    throw std::runtime_error("cannot make the folder \"" + Printable(folder) + "\": " + error.message());
+  if (::stat(folder.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+    throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
   }
 }
 
@@ -116,7 +108,7 @@ Json DeviceJson(const Written& written) {
 
 int ImportXifCommand(const std::vector<std::string>& files, const std::string& folder, bool force, bool json,
                      std::ostream& out) {
-  PrepareFolder(folder);
+  CheckFolder(folder);
   std::vector<Written> written;
   std::vector<Failed> failed;
   std::map<std::string, std::string> importedFrom;  // program ID -> the file of this run that gave it
@@ -125,8 +117,8 @@ int ImportXifCommand(const std::vector<std::string>& files, const std::string& f
   for (const std::string& source : files) {
     try {
       ImportedDevice device = ImportDeviceInterface(source);
-      const std::string base = folder + "/" + device.programId;
-      Written entry{source, std::move(device), base + ".xml", base + ".kiv"};
+      const ImportedFiles paths = ImportedFilePaths(device, folder);
+      Written entry{source, std::move(device), paths.catalogueFile, paths.configurationFile};
       // Two files of one run with one program ID would overwrite each other's output:
       // the first is kept; a second that declares the same device is said to be one.
       if (const auto earlier = importedFrom.find(entry.device.programId); earlier != importedFrom.end()) {
@@ -142,11 +134,11 @@ int ImportXifCommand(const std::vector<std::string>& files, const std::string& f
         repeated.push_back({source, earlier->second});
         continue;
       }
-      // Both files or neither. The entry goes last: until it is in place, a lookup does
-      // not see the device, so a crash between the two leaves no entry without its file.
-      WriteNewFiles({{entry.configurationFile, entry.device.configurationFile},
-                     {entry.catalogueFile, entry.device.catalogueEntry}},
-                    force);
+      try {
+        WriteImportedDevice(entry.device, folder, force);
+      } catch (const FileOutputError& error) {
+        ThrowOutputError(error);
+      }
       importedFrom.emplace(entry.device.programId, source);
       if (!json) PrintDevice(out, entry);
       // What was written is not kept: a run of many files holds one device's files at a time.

@@ -13,6 +13,7 @@
 #include "vemosupport/automation_error.h"
 #include "vemosupport/version.h"
 #include "commands.h"
+#include "documents.h"
 #include "errors.h"
 #include "ids.h"
 #include "import_xif.h"
@@ -150,6 +151,9 @@ int Run(int argc, char** argv) {
       "Prints a line per device and every rewrite or loss. A file that cannot be imported is reported and\n"
       "the others are still imported.\n"
       "Exit codes: 0 done, 1 a file could not be imported or written, 2 usage error.\n");
+
+  // Not in --help: the build makes the bash completion and the manual page this way.
+  if (argc == 3 && std::string(argv[1]) == "--generate") return WriteDocument(app, argv[2], std::cout);
 
   // "vemo help" is "vemo --help"; a word that names no command is said to be one.
   std::string names;
