@@ -10,6 +10,7 @@ namespace vemo {
 namespace {
 
 using test::Catalogue;
+using test::Cp;
 
 // A complete entry (every recognised attribute and DevInfo element once) with the
 // object list "0,8020", so LonMark objects 0 and 1 exist, and `points` inside.
@@ -25,10 +26,6 @@ std::string Entry(const std::string& id, const std::string& code, const std::str
 std::string Nv(const std::string& index, int size, int type, const std::string& selfDoc, const std::string& name = "n") {
   return "<NV Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\" NVType=\"" + std::to_string(type) +
          "\"><Name>" + name + "</Name><SelfDoc>" + selfDoc + "</SelfDoc></NV>";
-}
-
-std::string Cp(const std::string& index, int size, const std::string& definition) {
-  return "<CP Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\"><Name>" + definition + "</Name></CP>";
 }
 
 // Whether the problem's description holds every one of `texts`.

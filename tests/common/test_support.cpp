@@ -94,6 +94,29 @@ std::string Device(const std::string& programId, const std::string& code, const 
   return device;
 }
 
+std::string Cp(const std::string& index, int size, const std::string& definition) {
+  return "<CP Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\"><Name>" + definition + "</Name></CP>";
+}
+
+std::string Nv(const std::string& index, int size, const std::string& selfDoc, const std::string& def) {
+  return "<NV Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\" NVType=\"3\"><Name>nv" + index +
+         "</Name><SelfDoc>" + selfDoc + "</SelfDoc>" + (def.empty() ? "" : "<Default>" + def + "</Default>") + "</NV>";
+}
+
+Variant ArrayOf(std::vector<std::uint8_t> bytes) { return Variant(ByteArray{std::move(bytes), 0}); }
+
+std::string Repeat(const std::string& text, int times) {
+  std::string result;
+  while (times-- > 0) result += text;
+  return result;
+}
+
+std::string Utf16le(const std::string& latin1) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : latin1) bytes += {c, '\0'};
+  return bytes;
+}
+
 void ExpectAutomationError(const std::function<void()>& call, std::int32_t number, const std::string& source,
                            const std::string& description) {
   try {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "vemosupport/automation_error.h"
+#include "vemosupport/variant.h"
 
 namespace vemo::test {
 
@@ -78,6 +79,21 @@ std::string Catalogue(const std::string& devices);
 // A device element with a ProgramID attribute ("P" + id) and a DevInfo holding
 // DeviceCode `code` (no DevInfo when `code` is empty), plus `extra` inside the device.
 std::string Device(const std::string& programId, const std::string& code = "", const std::string& extra = "");
+
+// A CP element of an entry: `index` as written, `definition` as the Name.
+std::string Cp(const std::string& index, int size, const std::string& definition);
+
+// An NV element of type 3 named "nv" and its index, with a Default when `def` is given;
+// `selfDoc` is XML text ("&amp;" for "&").
+std::string Nv(const std::string& index, int size, const std::string& selfDoc, const std::string& def = "");
+
+// A value of these bytes, as points take it.
+Variant ArrayOf(std::vector<std::uint8_t> bytes);
+
+std::string Repeat(const std::string& text, int times);
+
+// `latin1` (bytes up to 0xFF) as UTF-16LE with a byte-order mark.
+std::string Utf16le(const std::string& latin1);
 
 // Runs `call` and expects it to raise an automation error with this number (and, when
 // given, this source and description).

@@ -16,12 +16,13 @@
 namespace vemo {
 namespace {
 
+using test::ArrayOf;
+using test::Cp;
 using test::ExpectAutomationError;
+using test::Nv;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr const char* kId = "80000A1B2C3D0401";
-
-Variant ArrayOf(Bytes bytes) { return Variant(ByteArray{std::move(bytes), 0}); }
 
 // Logs the files it is asked to read and writes the number of reads so far to the first
 // byte of the block; refuses "bad.kiv" and any other program ID.
@@ -34,16 +35,6 @@ struct Reader : IKivReader {
   }
   std::shared_ptr<std::vector<std::string>> paths;
 };
-
-std::string Cp(const std::string& index, int size, const std::string& definition) {
-  return "<CP Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\"><Name>" + definition + "</Name></CP>";
-}
-
-// `selfDoc` is XML text: "&amp;" for "&".
-std::string Nv(const std::string& index, int size, const std::string& selfDoc, const std::string& def = "") {
-  return "<NV Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\" NVType=\"3\"><Name>nv" + index +
-         "</Name><SelfDoc>" + selfDoc + "</SelfDoc>" + (def.empty() ? "" : "<Default>" + def + "</Default>") + "</NV>";
-}
 
 // Block: CP 10 at 0, CP 20 at 2, NV 7 at 6; the plain NV 1 takes no block bytes.
 const std::string kPoints = "<CPs>" + Cp("C2", 4, "20|0|0-1|0") + Cp("C1", 2, "10|0|0-1|0") + "</CPs><NCIs>" +

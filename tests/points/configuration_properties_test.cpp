@@ -11,12 +11,19 @@
 namespace vemo {
 namespace {
 
+using test::ArrayOf;
+using test::Cp;
 using test::ExpectAutomationError;
 
-Variant ArrayOf(std::vector<std::uint8_t> bytes) { return Variant(ByteArray{std::move(bytes), 0}); }
-
-std::string Cp(const std::string& index, const std::string& size, const std::string& definition) {
-  return "<CP Index=\"" + index + "\" Size=\"" + size + "\"><Name>" + definition + "</Name></CP>";
+// A collection offered every CP element of `cps` in order; whether each was filed.
+std::pair<std::shared_ptr<C472VirtualCPCol>, std::vector<bool>> Collect(const std::string& cps) {
+  test::TempDir dir;
+  platform::XmlDocument document;
+  EXPECT_TRUE(document.load(dir.Write("cps.xml", "<CPs>" + cps + "</CPs>")));
+  auto col = std::make_shared<C472VirtualCPCol>();
+  std::vector<bool> filed;
+  for (const platform::XmlNode& cp : document.documentElement().childNodes()) filed.push_back(col->AddCP(cp) != nullptr);
+  return {col, filed};
 }
 
 TEST(ConfigurationPropertyTest, DefinitionRecordGivesKeyTypeAndObjectAndValueNeedsStorage) {
@@ -39,17 +46,11 @@ TEST(ConfigurationPropertyTest, DefinitionRecordGivesKeyTypeAndObjectAndValueNee
 
 TEST(ConfigurationPropertiesTest, KeyedByDefinitionWithDuplicatesAndIncompleteElementsRefused) {
   // After the first three: a key already filed, then incomplete elements.
-  const std::string cps = Cp("C4", "4", "40") + Cp("C1", "2", "10|0|0-1|0") + Cp("C3", "1", "30") +
-                          Cp("C9", "8", "10|1|0-2|3") + R"(<CP Index="C5" Size="2"/>)" +
-                          R"(<CP Index="C6"><Name>60</Name></CP>)" + Cp("C", "2", "70") + Cp("C8", "32768", "80");
-  test::TempDir dir;
-  platform::XmlDocument document;
-  ASSERT_TRUE(document.load(dir.Write("cps.xml", "<CPs>" + cps + "</CPs>")));
-  auto col = std::make_shared<C472VirtualCPCol>();
-  for (int i = 1; i <= 8; ++i) {
-    EXPECT_EQ(col->AddCP(document.documentElement().selectSingleNode("CP[" + std::to_string(i) + "]")) != nullptr,
-              i < 4) << i;
-  }
+  const std::string cps = Cp("C4", 4, "40") + Cp("C1", 2, "10|0|0-1|0") + Cp("C3", 1, "30") +
+                          Cp("C9", 8, "10|1|0-2|3") + R"(<CP Index="C5" Size="2"/>)" +
+                          R"(<CP Index="C6"><Name>60</Name></CP>)" + Cp("C", 2, "70") + Cp("C8", 32768, "80");
+  const auto [col, filed] = Collect(cps);
+  EXPECT_EQ(filed, (std::vector<bool>{true, true, true, false, false, false, false, false}));
   EXPECT_EQ(col->ConfigDataSize(), 7);
   const auto cp = col->Item(10);
   EXPECT_EQ(cp->Name(), "10|0|0-1|0") << "the first CP with key 10 stays";
@@ -62,14 +63,9 @@ TEST(ConfigurationPropertiesTest, EqualIndexesStayInTheOrderTheyWereAdded) {
   // Keys 1 to 9 with indexes 5 5 1 1 5 3 3 9 1: ties at the front, middle and end.
   const char* indexes[] = {"C5", "C5", "C1", "C1", "C5", "C3", "C3", "C9", "C1"};
   std::string cps;
-  for (int key = 1; key <= 9; ++key) cps += Cp(indexes[key - 1], "1", std::to_string(key));
-  test::TempDir dir;
-  platform::XmlDocument document;
-  ASSERT_TRUE(document.load(dir.Write("cps.xml", "<CPs>" + cps + "</CPs>")));
-  auto col = std::make_shared<C472VirtualCPCol>();
-  for (int i = 1; i <= 9; ++i) col->AddCP(document.documentElement().selectSingleNode("CP[" + std::to_string(i) + "]"));
+  for (int key = 1; key <= 9; ++key) cps += Cp(indexes[key - 1], 1, std::to_string(key));
   std::vector<std::int32_t> keys;
-  for (const auto& cp : Members<C472VirtualCP>(col->NewEnum())) keys.push_back(cp->Key());
+  for (const auto& cp : Members<C472VirtualCP>(Collect(cps).first->NewEnum())) keys.push_back(cp->Key());
   EXPECT_EQ(keys, (std::vector<std::int32_t>{3, 4, 9, 6, 7, 1, 2, 5, 8}));
 }
 

@@ -12,19 +12,13 @@
 namespace vemo {
 namespace {
 
+using test::ArrayOf;
 using test::ExpectAutomationError;
+using test::Nv;
 using Bytes = std::vector<std::uint8_t>;
-
-Variant ArrayOf(Bytes bytes) { return Variant(ByteArray{std::move(bytes), 0}); }
 
 // {BA D0} stands for a value that is no byte array.
 Bytes ValueBytes(const Variant& value) { return value.AsBytes() ? value.AsBytes()->bytes : Bytes{0xBA, 0xD0}; }
-
-// A complete NV element; `selfDoc` is XML text ("&amp;" for "&").
-std::string Nv(const std::string& index, int size, const std::string& selfDoc, const std::string& def = "") {
-  return "<NV Index=\"" + index + "\" Size=\"" + std::to_string(size) + "\" NVType=\"3\"><Name>nvX</Name><SelfDoc>" +
-         selfDoc + "</SelfDoc>" + (def.empty() ? "" : "<Default>" + def + "</Default>") + "</NV>";
-}
 
 class NetworkVariableTest : public ::testing::Test {
  protected:
@@ -34,7 +28,7 @@ class NetworkVariableTest : public ::testing::Test {
     return document.documentElement();
   }
 
-  // An NV with index 12 named "nvX", filed in a collection of its own and bound at
+  // An NV with index 12 named "nvN12", filed in a collection of its own and bound at
   // offset 1 of `block`; nothing when it is rejected.
   std::shared_ptr<C472VirtualNV> Make(const std::string& selfDoc, bool config, const std::string& def = "",
                                       const std::shared_ptr<ConfigDataBlock>& block = nullptr) {
@@ -69,7 +63,7 @@ TEST_F(NetworkVariableTest, SelfDocNamesTheObjectOrIsReportedOrRejected) {
     if (!c.box.empty()) {
       const test::RecordedBox& box = boxes_.boxes().back();
       const std::string text =
-          "Expecting " + c.box + " as first character in the NV SelfDoc string.\nNVIndex = 12\nNVName = nvX";
+          "Expecting " + c.box + " as first character in the NV SelfDoc string.\nNVIndex = 12\nNVName = nvN12";
       EXPECT_EQ(std::tuple(box.title, box.style, box.text.substr(0, text.size())),
                 std::tuple("XML Parsing Error", 16, text));
     }
