@@ -38,16 +38,6 @@ class JsonLinesTest(unittest.TestCase):
                 self.assertEqual(object_problems(without_query(record), record["kind"]), [])
                 self.assertEqual(without_query(record), vemo_json("info", id, "--catalog", CATALOG)[1])
 
-    def test_config_info_answers_program_ids_and_refuses_codes_in_their_line(self):
-        _, listing = vemo_json("list", "--catalog", CATALOG)
-        ids = [device["programId"] for device in listing["devices"]]
-        result = vemo("config-info", *ids, "ZC41", "--catalog", CATALOG, "--json")
-        records = json_lines(result)
-        self.assertEqual(result.returncode, 1, result.stderr)
-        self.assertEqual([(r["kind"], r.get("programId")) for r in records],
-                         [("configInfo", id) for id in ids] + [("error", None)])
-        self.assertEqual(records[-1]["error"]["description"], "Invalid value for sProgID, must be 16 chars long!")
-
     def test_one_id_keeps_the_single_document_and_from_always_gives_lines(self):
         single = vemo("info", "ZC41", "--catalog", CATALOG, "--json")
         self.assertGreater(single.stdout.count("\n"), 1)
@@ -124,14 +114,6 @@ class FromFileTest(unittest.TestCase):
         self.assertEqual([r["kind"] for r in json_lines(endless)], ["error"])
         self.assertEqual(endless.returncode, 1)
         self.assertIn("/dev/zero", endless.stderr)
-
-    def test_a_from_that_cannot_be_read_is_a_usage_error_before_any_answer(self):
-        with tempfile.TemporaryDirectory() as folder:
-            for path in (folder, os.path.join(folder, "missing.txt")):
-                with self.subTest(path=path):
-                    result = vemo("info", "ZC41", "--from", path, "--catalog", CATALOG)
-                    self.assertEqual((result.returncode, result.stdout), (2, ""))
-                    self.assertIn(path, result.stderr)
 
     def test_standard_input_is_answered_line_by_line_as_it_arrives(self):
         process = subprocess.Popen([VEMO, "info", "--from", "-", "--catalog", CATALOG, "--json"],

@@ -52,11 +52,9 @@ class ListTest(unittest.TestCase):
 
 class DiffTest(unittest.TestCase):
     def test_a_device_against_itself_is_identical(self):
+        # The page's example shows two different entries side by side, with their changes.
         result, diff = vemo_json("diff", DEMO, "ZC41", "--catalog", CATALOG)
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertEqual((diff["identical"], diff["objects"], diff["configurationProperties"], diff["networkVariables"]),
-                         (True, [], [], []))
-        self.assertEqual(diff["a"], diff["b"])
+        self.assertEqual((result.returncode, diff["identical"]), (0, True), result.stderr)
         self.assertIn("same", vemo("diff", DEMO, "ZC41", "--catalog", CATALOG).stdout)
 
     def test_changed_added_and_removed_entries_are_keyed_by_cp_key_and_nv_index(self):
@@ -167,7 +165,7 @@ class WriteConfigTest(unittest.TestCase):
         self.assertIn(self.out, result.stderr)
         # A --force that runs out of room leaves the old file whole.
         full = vemo_limited(64, "node", DEMO, "--catalog", CATALOG, "--config", KIV, "--write-config", self.out, "--force")
-        self.assertEqual(full.returncode, 1)
+        self.assertEqual((full.returncode, full.stdout), (1, ""))  # no node shown when its file was not written
         self.assertIn(self.out, full.stderr)
         with open(self.out) as file:
             self.assertEqual(file.read(), "keep me\n")
@@ -192,12 +190,6 @@ class WriteConfigTest(unittest.TestCase):
         # An input/output NV lies outside the block: the file keeps its default.
         self.assertEqual((written_nvs.pop(12), nvs.pop(12)), ("0866", "0852"))
         self.assertEqual((cps, nvs), (written_cps, written_nvs))
-
-    def test_a_file_that_cannot_be_written_is_an_error(self):
-        target = os.path.join(self.folder, "missing", "out.kiv")
-        result = vemo("node", DEMO, "--catalog", CATALOG, "--write-config", target)
-        self.assertEqual((result.returncode, result.stdout), (1, ""))
-        self.assertIn(target, result.stderr)
 
 
 if __name__ == "__main__":

@@ -14,9 +14,7 @@ class CheckTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.folder)
 
     def test_the_sample_catalogue_is_clean(self):
-        result, check = vemo_json("check", "--catalog", CATALOG)
-        self.assertEqual((result.returncode, check["clean"], check["problems"]), (0, True, []), result.stdout)
-        self.assertEqual((check["files"], check["entries"], object_problems(check, "check")), (4, 6, []))
+        # Its JSON document is the page's example (test_json_schema).
         text = vemo("check", "--catalog", CATALOG)
         self.assertEqual((text.returncode, text.stderr), (0, ""))
         self.assertEqual(text.stdout.splitlines()[-1], f"Checked {CATALOG}/: 4 catalogue files, 6 device entries, no problems")

@@ -82,15 +82,6 @@ class EverydayTest(unittest.TestCase):
                 self.assertIn(f'no catalogue entry for "{typed}"; "{entry}" has one', result.stderr)
         self.assertNotIn("has one", vemo("info", MISSING, "--catalog", CATALOG).stderr)
 
-    def test_commands_that_do_not_exist_help_and_the_usage_line(self):
-        result = vemo("lsit")
-        self.assertEqual((result.returncode, result.stdout), (2, ""))
-        self.assertIn('"lsit" is no command; the commands are info, config-info, node, points, list, diff, check',
-                      result.stderr)
-        self.assertEqual(vemo("help").stdout, vemo("--help").stdout)
-        self.assertTrue(vemo("node", "--help").stdout.startswith("Show the populated"), "no build path in Usage")
-        self.assertIn("Usage: vemo node", vemo("node", "--help").stdout)
-
     def test_a_misspelt_catalogue_variable_is_named_and_passed_over(self):
         env = dict(os.environ, VEMO_CONFIG_PATH="/no/such/catalog", VEMO_DEFAULT_CATALOG_DIR=CATALOG)
         result = vemo("info", "ZC41", env=env)
@@ -110,36 +101,40 @@ class EverydayTest(unittest.TestCase):
         self.assertNotIn("cp:101", result.stderr)
 
 
-class ExplicitPathsTest(unittest.TestCase):
-    """An explicit --catalog or --config that is not there never falls back on other data."""
+class UsageErrorTest(unittest.TestCase):
+    """A usage error exits 2 with nothing on standard output and says what was wrong. An
+    explicit --catalog or --config that is not there never falls back on other data."""
 
-    def assertUsageError(self, result, path):
-        self.assertEqual((result.returncode, result.stdout), (2, ""), result.stderr)
-        self.assertIn(path, result.stderr)
-
-    def test_a_catalogue_that_is_not_a_folder_is_a_usage_error_even_when_another_folder_would_answer(self):
+    def test_each_usage_error_names_what_was_wrong(self):
         with tempfile.TemporaryDirectory() as folder:
             a_file = write(os.path.join(folder, "file.xml"), "")
-            fallback = dict(os.environ, VEMO_CONFIG_PATH=CATALOG, VEMO_DEFAULT_CATALOG_DIR=CATALOG)
-            for path in (os.path.join(folder, "missing"), a_file, ""):
-                for command in (("info", "ZC41"), ("config-info", DEMO), ("node", DEMO), ("list",),
-                                ("diff", DEMO, DEMO), ("check",)):
-                    with self.subTest(path=path, command=command[0]):
-                        self.assertUsageError(vemo(*command, "--catalog", path, "--json", env=fallback), path)
-
-    def test_a_configuration_file_that_is_not_a_readable_file_is_a_usage_error(self):
-        with tempfile.TemporaryDirectory() as folder:
             pipe = os.path.join(folder, "device.kiv")
             os.mkfifo(pipe)
             locked = write(os.path.join(folder, "locked.kiv"), "vemo-kiv 1\n")
             os.chmod(locked, 0)
-            paths = [os.path.join(folder, "missing.kiv"), folder, pipe, ""]
-            if os.geteuid() != 0:  # root reads any file
-                paths.append(locked)
-            for path in paths:
-                with self.subTest(path=path):
-                    self.assertUsageError(vemo("node", DEMO, "--catalog", CATALOG, "--config", path, "--json"), path)
+            missing = os.path.join(folder, "missing")
+            # (arguments, words of the message)
+            cases = [(("lsit",), '"lsit" is no command; the commands are info, config-info, node, points, list, diff, check'),
+                     ((), "A subcommand is required"), (("info",), "give a program ID or device code, or --from FILE"),
+                     (("node", DEMO, "--bogus"), "--bogus"), (("diff", DEMO), "b is required"),
+                     (("info", "ZC41", "--from", folder), f'--from "{folder}" is a folder'),
+                     (("info", "ZC41", "--from", missing), f'--from "{missing}" is not a readable file')]
+            for path in (missing, a_file, ""):
+                for command in (("info", "ZC41"), ("config-info", DEMO), ("node", DEMO), ("list",), ("diff", DEMO, DEMO),
+                                ("check",)):
+                    cases.append(((*command, "--catalog", path, "--json"), f'--catalog "{path}" is not a folder'))
+            for path in [missing, folder, pipe, ""] + ([locked] if os.geteuid() != 0 else []):  # root reads any file
+                cases.append((("node", DEMO, "--catalog", CATALOG, "--config", path, "--json"),
+                              f'--config "{path}" is not a readable file'))
+            fallback = dict(os.environ, VEMO_CONFIG_PATH=CATALOG, VEMO_DEFAULT_CATALOG_DIR=CATALOG)
+            for args, words in cases:
+                with self.subTest(args=args):
+                    result = vemo(*args, env=fallback)
+                    self.assertEqual((result.returncode, result.stdout), (2, ""), result.stderr)
+                    self.assertIn(words, result.stderr)
 
+
+class CatalogueFolderTest(unittest.TestCase):
     def test_without_a_catalogue_folder_the_normal_resolution_applies(self):
         with tempfile.TemporaryDirectory() as empty:
             env = nowhere(empty)
@@ -160,17 +155,7 @@ class ExplicitPathsTest(unittest.TestCase):
                 self.assertEqual((result.returncode, listing["folder"]), (0, CATALOG + "/"))
 
 
-class ErrorTest(unittest.TestCase):
-    def test_library_errors_carry_number_source_and_description(self):
-        result, answer = vemo_json("info", "12345", "--catalog", CATALOG)
-        self.assertEqual(result.returncode, 1)
-        self.assertEqual(answer["error"], {"number": 380, "source": "CreateProgIDInfo",
-                                           "description": "Invalid value for sProgID, must be 4 or 16 chars long!"})
-
-    def test_not_found(self):
-        result, answer = vemo_json("node", MISSING, "--catalog", CATALOG)
-        self.assertEqual((result.returncode, answer["kind"], answer["id"]), (3, "notFound", MISSING))
-
+class HelpTest(unittest.TestCase):
     def test_help_says_how_the_folder_is_found_and_what_the_exit_codes_mean(self):
         for command in ("info", "config-info", "node", "list", "diff"):
             with self.subTest(command=command):
@@ -182,8 +167,9 @@ class ErrorTest(unittest.TestCase):
                               "3 no catalogue entry"):
                     self.assertIn(words, text)
         self.assertIn("3 no catalogue entry", vemo("--help").stdout)
-        for args in ((), ("info",), ("node", DEMO, "--bogus"), ("diff", DEMO)):
-            self.assertEqual(vemo(*args).returncode, 2, args)
+        self.assertEqual(vemo("help").stdout, vemo("--help").stdout)
+        self.assertTrue(vemo("node", "--help").stdout.startswith("Show the populated"), "no build path in Usage")
+        self.assertIn("Usage: vemo node", vemo("node", "--help").stdout)
 
     def test_version_names_the_program_and_the_library(self):
         result = vemo("--version")

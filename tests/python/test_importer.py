@@ -65,15 +65,12 @@ class ImportTest(unittest.TestCase):
 
 
 class IndexSwitchTest(unittest.TestCase):
-    def test_lookups_answer_the_same_with_the_index_off(self):
+    def test_the_switch_reaches_the_library(self):
+        # That lookups answer the same either way is the catalogue's differential test.
         self.addCleanup(vs.set_catalogue_index, True)
-        catalog = SOURCE / "catalog"
-        answers = []
-        for enabled in (True, False):
+        for enabled in (False, True):
             vs.set_catalogue_index(enabled)
             self.assertIs(vs.catalogue_index_enabled(), enabled)
-            answers.append([vs.CreateProgIDInfo(code, catalog).XMLFilename for code in ("ZC41", "DA22", "HP31")])
-        self.assertEqual(answers[0], answers[1])
 
 
 if __name__ == "__main__":

@@ -17,7 +17,7 @@ import unittest
 
 import vemosupport as vs
 
-from test_stubs import STUB, assert_mypy_judges_use_and_misuse, find_mypy, outside_environment
+from test_stubs import STUB, outside_environment
 
 SOURCE = pathlib.Path(__file__).resolve().parents[2]
 # The build whose python/ folder the module under test comes from.
@@ -114,9 +114,8 @@ class PackageTest(unittest.TestCase):
     def test_the_type_stubs_ship_with_the_package(self):
         package = self.target / "vemosupport"
         self.assertEqual((package / "__init__.pyi").read_bytes(), STUB.read_bytes())
-        self.assertTrue((package / "py.typed").is_file())  # the package declares itself typed
-        if find_mypy():
-            assert_mypy_judges_use_and_misuse(self, self.target)
+        # The package declares itself typed; mypy's judgement of the stubs is test_stubs'.
+        self.assertTrue((package / "py.typed").is_file())
 
     def test_the_sdist_configures_and_a_multiarch_pkgconfig_file_finds_its_prefix(self):
         out = pathlib.Path(self.scratch.name, "sdist")
