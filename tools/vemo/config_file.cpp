@@ -1,6 +1,9 @@
 #include "config_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <stdexcept>
 #include <vector>
 
@@ -63,6 +66,19 @@ std::string ConfigFileText(I709Node& node) {
                                  "Configuration data written by vemo " VEMOSUPPORT_VERSION
                                  ": CPs in ascending CP index, then\n"
                                  "configuration NVs in ascending NV index, then the spare byte.");
+}
+
+void PrepareFolder(const std::string& folder) {
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) == 0) {
+    if (!S_ISDIR(status.st_mode)) throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
+    return;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    throw std::runtime_error("cannot make the folder \"" + Printable(folder) + "\": " + error.message());
+  }
 }
 
 void WriteNewFiles(const std::vector<FileOutput>& files, bool force) {

@@ -19,6 +19,10 @@ std::string ConfigFileText(I709Node& node);
 // an existing file is a UsageError unless `force`. Any other failure throws
 // vemo::FileOutputError, a std::runtime_error naming the path.
 void WriteNewFile(const std::string& path, const std::string& text, bool force);
+// Makes the folder --to names, with the folders above it, when it is not there yet; a
+// file in its place is a UsageError, a folder that cannot be made a std::runtime_error.
+void PrepareFolder(const std::string& folder);
+
 // The same for files that belong together: all are written, or none is changed.
 void WriteNewFiles(const std::vector<FileOutput>& files, bool force);
 

@@ -1,7 +1,5 @@
 #include "import_xif.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <cstring>
@@ -27,21 +25,6 @@ std::size_t CountNotes(const ImportedDevice& device, ImportNote::Kind kind) {
 
 std::string Plural(std::size_t count, const std::string& one, const std::string& many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-// An output folder that is not there yet is made, with the folders above it; a file in
-// its place is a usage error, a folder that cannot be made an error.
-void PrepareFolder(const std::string& folder) {
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) == 0) {
-    if (!S_ISDIR(status.st_mode)) throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
-    return;
-  }
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    throw std::runtime_error("cannot make the folder \"" + Printable(folder) + "\": " + error.message());
-  }
 }
 
 struct Written {
