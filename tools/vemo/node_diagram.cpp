@@ -97,7 +97,10 @@ std::vector<Block> Blocks(const Node& node, const std::vector<PointRow>& rows) {
   for (const LonMarkObject& object : node.objects) {
     Block block;
     block.name = MakeLabel("[" + std::to_string(object.index) + "] " + object.name, kHeadColumns);
-    block.profile = MakeLabel("type " + std::to_string(object.type) + ", " + object.description, kHeadColumns);
+    // A type without a description of its own is described by its number.
+    const std::string type = "type " + std::to_string(object.type);
+    block.profile = MakeLabel(object.description == std::to_string(object.type) ? type : type + ", " + object.description,
+                              kHeadColumns);
     for (const PointRow& row : rows) {
       if (row.objectIndex == object.index) AddPoint(block, row);
     }

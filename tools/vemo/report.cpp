@@ -27,7 +27,7 @@ namespace {
 constexpr const char* kStyle =
     "body{font-family:sans-serif;margin:1.5em;color:#222}"
     "table{border-collapse:collapse;margin:0.5em 0}"
-    "th,td{border:1px solid #bbb;padding:0.2em 0.5em;text-align:left;vertical-align:top}"
+    "th,td{border:1px solid #bbb;padding:0.2em 0.5em;text-align:left;vertical-align:top;overflow-wrap:anywhere}"
     "th{background:#e8eef4}"
     "td.mono{font-family:monospace}"
     ".problem{color:#a00;font-weight:bold}"
@@ -105,6 +105,7 @@ std::string DevicePage(cFactory& factory, Device& device, const std::string& fol
     if (!record) return Page(device.id, body + "<p class=\"problem\">A lookup of this ID finds no entry.</p>\n");
     const DeviceInfo info = ReadDeviceInfo(*record);
     device.xmlFilename = info.xmlFilename;
+    body += "<p>" + Escaped(info.deviceCode + " " + info.deviceType + ", " + info.manufacturer) + "</p>\n";
     body += "<section id=\"record\">\n<h2>Record</h2>\n<p>Entry in " + Escaped(FileName(info.xmlFilename, folder)) +
             (info.isValid ? "" : " (incomplete entry)") + "</p>\n<table>\n<tr><th>Item</th><th>Value</th></tr>\n";
     for (const Item& item : info.items) body += "<tr>" + Cell(item.name) + Cell(item.value) + "</tr>\n";
