@@ -15,8 +15,8 @@ SVG = "{http://www.w3.org/2000/svg}"
 ADVANCE, ASCENT, DESCENT = 0.6 * 12, 11.2, 2.9  # a monospace font at the diagrams' 12 px
 
 
-def vemo(*args):
-    return subprocess.run([VEMO, *args], capture_output=True, text=True, timeout=120)
+def vemo(*args, **kwargs):
+    return subprocess.run([VEMO, *args], capture_output=True, text=True, timeout=120, **kwargs)
 
 
 def real_xifs():

@@ -33,6 +33,8 @@ constexpr const char* kStyle =
     ".problem{color:#a00;font-weight:bold}"
     ".diagram{overflow:auto;border:1px solid #bbb}";
 
+constexpr std::size_t kBatch = 16;  // files written at once
+
 // Population shows message boxes for what the check reports anyway: the report lists the
 // problems instead.
 struct QuietBoxes {
@@ -178,28 +180,36 @@ int ReportCommand(const Options& options, std::ostream& out) {
   const CatalogueListing listing = ListCatalogue(folder);
   const CatalogueCheck check = CheckCatalogue(folder);
 
-  // One page per program ID, as a lookup sees it; the index lists every entry.
+  // One page per program ID, as a lookup sees it; the index lists every entry. Pages are
+  // written a batch at a time: the writer holds a descriptor for each file of a batch, and
+  // a catalogue may hold thousands of devices.
   std::map<std::string, Device> devices;
-  std::vector<std::pair<std::string, std::string>> pages;  // file name, content
+  std::vector<std::pair<std::string, std::string>> batch;  // file name, content
+  std::size_t written = 0;
+  const auto write = [&] {
+    std::vector<FileOutput> files;
+    for (const auto& [name, content] : batch) files.push_back({options.to + "/" + name, content});
+    WriteFilesAtomically(files, true);
+    written += batch.size();
+    batch.clear();
+  };
   cFactory factory;
   for (const CatalogueEntry& entry : listing.entries) {
     if (devices.count(entry.programId)) continue;
     Device& device = devices[entry.programId];
     device.id = entry.programId;
-    device.page = PlainId(entry.programId) ? entry.programId + ".html" : "entry-" + std::to_string(pages.size() + 1) + ".html";
+    device.page = PlainId(entry.programId) ? entry.programId + ".html" : "entry-" + std::to_string(devices.size()) + ".html";
     std::vector<const CatalogueProblem*> problems;
     for (const CatalogueProblem& problem : check.problems) {
       if (problem.programId == entry.programId) problems.push_back(&problem);
     }
-    pages.emplace_back(device.page, DevicePage(factory, device, folder, options.configFolder, problems));
+    batch.emplace_back(device.page, DevicePage(factory, device, folder, options.configFolder, problems));
+    if (batch.size() == kBatch) write();
   }
-  pages.emplace_back("index.html", IndexPage(folder, listing, check, devices));
-
   // The index last: it makes the other pages reachable.
-  std::vector<FileOutput> files;
-  for (const auto& [name, content] : pages) files.push_back({options.to + "/" + name, content});
-  WriteFilesAtomically(files, true);
-  out << "Wrote " << pages.size() - 1 << (pages.size() == 2 ? " device page" : " device pages") << " and "
+  batch.emplace_back("index.html", IndexPage(folder, listing, check, devices));
+  write();
+  out << "Wrote " << written - 1 << (written == 2 ? " device page" : " device pages") << " and "
       << Printable(options.to) << "/index.html\n";
   return kExitOk;
 }
