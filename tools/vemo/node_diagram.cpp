@@ -82,7 +82,8 @@ void AddPoint(Block& block, const PointRow& row) {
   if (row.configuration) {
     // A CP's name is its key text; its type says what it is.
     const std::string& what = row.kind == "CP" && !row.type.empty() ? row.type : row.name;
-    Label label = MakeLabel(row.kind + " " + std::to_string(row.index) + " " + what + ": " + ValueText(row), kPointColumns);
+    Label label =
+        MakeLabel(row.kind + " " + std::to_string(row.index) + " " + what + ": " + ValueText(row), kPointColumns);
     label.tooltip = Tooltip(row);
     block.settings.push_back(std::move(label));
     return;
@@ -99,8 +100,8 @@ std::vector<Block> Blocks(const Node& node, const std::vector<PointRow>& rows) {
     block.name = MakeLabel("[" + std::to_string(object.index) + "] " + object.name, kHeadColumns);
     // A type without a description of its own is described by its number.
     const std::string type = "type " + std::to_string(object.type);
-    block.profile = MakeLabel(object.description == std::to_string(object.type) ? type : type + ", " + object.description,
-                              kHeadColumns);
+    const bool described = object.description != std::to_string(object.type);
+    block.profile = MakeLabel(described ? type + ", " + object.description : type, kHeadColumns);
     for (const PointRow& row : rows) {
       if (row.objectIndex == object.index) AddPoint(block, row);
     }
@@ -120,10 +121,18 @@ std::vector<Block> Blocks(const Node& node, const std::vector<PointRow>& rows) {
   return blocks;
 }
 
+std::string At(int x, int y) { return std::to_string(x) + "," + std::to_string(y); }
+
+std::string Box(int x, int y, int width, int height) {
+  return "x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" + std::to_string(width) +
+         "\" height=\"" + std::to_string(height) + "\"";
+}
+
 // A text element: `x` is its start, or its end when `anchor` is "end"; `top` the top of its line.
 void Text(std::string& svg, int x, int top, const Label& label, const char* cls, const char* anchor = nullptr) {
-  svg += "<text class=\"" + std::string(cls) + "\" x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(top + kBaseline) +
-         "\"" + (anchor ? " text-anchor=\"" + std::string(anchor) + "\"" : std::string()) + ">" + Escaped(label.shown);
+  svg += "<text class=\"" + std::string(cls) + "\" x=\"" + std::to_string(x) + "\" y=\"" +
+         std::to_string(top + kBaseline) + "\"" + (anchor ? " text-anchor=\"" + std::string(anchor) + "\"" : std::string()) +
+         ">" + Escaped(label.shown);
   if (!label.tooltip.empty()) svg += "<title>" + Escaped(label.tooltip) + "</title>";
   svg += "</text>\n";
 }
@@ -131,18 +140,15 @@ void Text(std::string& svg, int x, int top, const Label& label, const char* cls,
 // An arrow along the line whose top is `top`, from `from` to `to`, its head at `to`.
 void Arrow(std::string& svg, int from, int to, int top, const char* cls) {
   const int y = top + kLine / 2, back = to > from ? to - 6 : to + 6;
-  svg += "<path class=\"" + std::string(cls) + "\" d=\"M" + std::to_string(from) + "," + std::to_string(y) + "H" +
-         std::to_string(to) + "M" + std::to_string(back) + "," + std::to_string(y - 4) + "L" + std::to_string(to) + "," +
-         std::to_string(y) + "L" + std::to_string(back) + "," + std::to_string(y + 4) + "\" " + kLineStyle + "/>\n";
+  svg += "<path class=\"" + std::string(cls) + "\" d=\"M" + At(from, y) + "H" + std::to_string(to) + "M" + At(back, y - 4) +
+         "L" + At(to, y) + "L" + At(back, y + 4) + "\" " + kLineStyle + "/>\n";
 }
 
 void DrawBlock(std::string& svg, const Block& block, int x, int y, int width) {
-  const std::string frame = "x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-                            std::to_string(width) + "\" height=\"" + std::to_string(block.height) + "\"";
   svg += block.object ? "<g class=\"block\">\n" : "<g class=\"unfiled\">\n";
-  svg += "<rect class=\"head\" x=\"" + std::to_string(x) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
-         std::to_string(width) + "\" height=\"" + std::to_string(kPad + 2 * kLine) + "\" fill=\"#dde6f0\"/>\n";
-  svg += "<rect class=\"frame\" " + frame + " " + kLineStyle + (block.object ? "" : " stroke-dasharray=\"6 4\"") + "/>\n";
+  svg += "<rect class=\"head\" " + Box(x, y, width, kPad + 2 * kLine) + " fill=\"#dde6f0\"/>\n";
+  svg += "<rect class=\"frame\" " + Box(x, y, width, block.height) + " " + kLineStyle +
+         (block.object ? "" : " stroke-dasharray=\"6 4\"") + "/>\n";
   int top = y + kPad;
   Text(svg, x + kPad, top, block.name, "name");
   if (block.object) Text(svg, x + kPad, top + kLine, block.profile, "profile");
@@ -159,8 +165,8 @@ void DrawBlock(std::string& svg, const Block& block, int x, int y, int width) {
   }
   top += block.IoLines() * kLine;
   if (!block.settings.empty()) {
-    const std::string rule = std::to_string(top + kPad / 4);
-    svg += "<path class=\"rule\" d=\"M" + std::to_string(x) + "," + rule + "H" + std::to_string(x + width) + "\" " + kLineStyle + "/>\n";
+    svg += "<path class=\"rule\" d=\"M" + At(x, top + kPad / 4) + "H" + std::to_string(x + width) + "\" " + kLineStyle +
+           "/>\n";
     top += kPad / 2;
     for (const Label& setting : block.settings) {
       Text(svg, x + kPad, top, setting, "point");
@@ -192,13 +198,14 @@ std::string DiagramSvg(const Node& node, const std::vector<PointRow>& rows) {
 
   const int width = std::max(kMinDocument, 2 * kMargin + across * cell + (across - 1) * kGutter);
   const std::size_t captionColumns = ColumnsIn(width - 2 * kMargin);
-  std::vector<Label> caption{MakeLabel(node.programId + (node.comment.empty() ? "" : "  " + node.comment), captionColumns)};
+  std::vector<Label> caption{
+      MakeLabel(node.programId + (node.comment.empty() ? "" : "  " + node.comment), captionColumns)};
   const std::string values = node.populated && !node.configurationFile.empty()
                                  ? "values from " + BaseName(node.configurationFile)
                                  : "values: the catalogue's defaults";
   const std::size_t objects = node.objects.size();
-  caption.push_back(MakeLabel(std::to_string(objects) + (objects == 1 ? " LonMark object, " : " LonMark objects, ") + values,
-                              captionColumns));
+  caption.push_back(MakeLabel(
+      std::to_string(objects) + (objects == 1 ? " LonMark object, " : " LonMark objects, ") + values, captionColumns));
 
   std::string body;
   int top = kMargin;
@@ -220,11 +227,10 @@ std::string DiagramSvg(const Node& node, const std::vector<PointRow>& rows) {
   const int height = top - kGutter + kMargin;
 
   const std::string w = std::to_string(width), h = std::to_string(height);
-  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " + h +
-         "\" font-family=\"'DejaVu Sans Mono', 'Liberation Mono', monospace\" font-size=\"" +
-         std::to_string(kFontSize) + "\" role=\"img\">\n<title>" +
-         Escaped("Functional blocks of " + node.programId) + "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n" +
-         body + "</svg>\n";
+  return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w + " " +
+         h + "\" font-family=\"'DejaVu Sans Mono', 'Liberation Mono', monospace\" font-size=\"" +
+         std::to_string(kFontSize) + "\" role=\"img\">\n<title>" + Escaped("Functional blocks of " + node.programId) +
+         "</title>\n<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n" + body + "</svg>\n";
 }
 
 std::string DiagramDocument(const Node& node, const std::vector<PointRow>& rows) {
