@@ -2,6 +2,7 @@
 // server and no scripts: an index of every entry and a page per device.
 #include <sys/stat.h>
 
+#include <future>
 #include <map>
 #include <ostream>
 #include <set>
@@ -33,7 +34,12 @@ constexpr const char* kStyle =
     ".problem{color:#a00;font-weight:bold}"
     ".diagram{overflow:auto;border:1px solid #bbb}";
 
-constexpr std::size_t kBatch = 16;  // files written at once
+// Pages are written a few at a time, several such writes at once, while the next pages are
+// made. Every file waits for the disk's flush, and flushes that wait together take little
+// longer than one; a write holds a descriptor for each of its files, and a catalogue may
+// hold thousands of devices.
+constexpr std::size_t kBatch = 2;    // files of one write
+constexpr std::size_t kWriters = 8;  // writes under way at once
 
 // Population shows message boxes for what the check reports anyway: the report lists the
 // problems instead.
@@ -180,17 +186,22 @@ int ReportCommand(const Options& options, std::ostream& out) {
   const CatalogueListing listing = ListCatalogue(folder);
   const CatalogueCheck check = CheckCatalogue(folder);
 
-  // One page per program ID, as a lookup sees it; the index lists every entry. Pages are
-  // written a batch at a time: the writer holds a descriptor for each file of a batch, and
-  // a catalogue may hold thousands of devices.
+  // One page per program ID, as a lookup sees it; the index lists every entry.
   std::map<std::string, Device> devices;
   std::vector<std::pair<std::string, std::string>> batch;  // file name, content
+  std::vector<std::future<void>> writing;
   std::size_t written = 0;
   const auto write = [&] {
-    std::vector<FileOutput> files;
-    for (const auto& [name, content] : batch) files.push_back({options.to + "/" + name, content});
-    WriteFilesAtomically(files, true);
+    if (writing.size() == kWriters) {
+      writing.front().get();
+      writing.erase(writing.begin());
+    }
     written += batch.size();
+    writing.push_back(std::async(std::launch::async, [pages = std::move(batch), to = options.to] {
+      std::vector<FileOutput> files;
+      for (const auto& [name, content] : pages) files.push_back({to + "/" + name, content});
+      WriteFilesAtomically(files, true);
+    }));
     batch.clear();
   };
   cFactory factory;
@@ -206,10 +217,11 @@ int ReportCommand(const Options& options, std::ostream& out) {
     batch.emplace_back(device.page, DevicePage(factory, device, folder, options.configFolder, problems));
     if (batch.size() == kBatch) write();
   }
-  // The index last: it makes the other pages reachable.
-  batch.emplace_back("index.html", IndexPage(folder, listing, check, devices));
-  write();
-  out << "Wrote " << written - 1 << (written == 2 ? " device page" : " device pages") << " and "
+  if (!batch.empty()) write();
+  for (std::future<void>& pages : writing) pages.get();
+  // The index last, once every page is in place: it makes them reachable.
+  WriteFilesAtomically({{options.to + "/index.html", IndexPage(folder, listing, check, devices)}}, true);
+  out << "Wrote " << written << (written == 1 ? " device page" : " device pages") << " and "
       << Printable(options.to) << "/index.html\n";
   return kExitOk;
 }
