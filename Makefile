@@ -3,7 +3,8 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 PACKAGES = cmake ninja-build g++ pkg-config libxml2-dev libicu-dev libxxhash-dev libgtest-dev libgmock-dev libbenchmark-dev \
            python3 python3-dev python3-pip pybind11-dev libcli11-dev nlohmann-json3-dev locales-all mypy e2fsprogs \
-           groff-base
+           groff-base \
+           chromium chromium-driver python3-selenium fonts-dejavu-core
 FUZZ_PACKAGES = clang libclang-rt-14-dev
 
 .PHONY: run test configure build sanitize-test tsan-test fuzz clang-check packages clean

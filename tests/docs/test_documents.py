@@ -3,8 +3,9 @@ an installed copy of the build: installed under /usr/local into a DESTDIR and th
 elsewhere, so that it works only if everything finds everything else relative to itself.
 
 Shell blocks run line by line from the source folder, with the installed `vemo` on PATH
-(a line that names build/... runs the build's own program); `make` lines are checked
-with `make -n`, installation lines install into a temporary DESTDIR. Python blocks run
+(a line that names build/... runs the build's own program; a line that writes a file of
+docs/ runs, and its output must equal that file, which stays as it is); `make` lines are
+checked with `make -n`, installation lines install into a temporary DESTDIR. Python blocks run
 against the installed module; C++ blocks are compiled (pkg-config) and run against the
 installation. XML blocks are catalogue files that must give their device; kiv blocks
 are configuration files that must load into their device's node. The installed copy also
@@ -83,7 +84,15 @@ class DocumentsTest(unittest.TestCase):
                                 PYTHONPATH=self.modules, HOME=home)
         for command in commands(script):
             words = shlex.split(command, comments=True)
-            if words[0] == "make":
+            picture = re.fullmatch(r"(.*?)\s+>\s*(docs/\S+)", command)
+            if picture:  # a file of docs/ made again: it must be current, and is left as it is
+                # The README's build/ is the build under test, wherever that is.
+                line = re.sub(r"^build/", BUILD.rstrip("/") + "/", picture[1])
+                made = subprocess.run(["bash", "-c", line], capture_output=True, timeout=300, cwd=SOURCE, env=env)
+                with open(os.path.join(SOURCE, picture[2]), "rb") as file:
+                    current = made.returncode == 0 and made.stdout == file.read()
+                self.assertTrue(current, f"{where}: {picture[2]} is not current; run the line to make it again")
+            elif words[0] == "make":
                 self.run_checked(["make", "-n", *words[1:]], where, cwd=SOURCE, env=env)
             elif words[:2] == ["cmake", "--install"]:
                 self.run_checked(["bash", "-c", command], where, cwd=SOURCE,

@@ -21,6 +21,7 @@
 #include "diff.h"
 #include "errors.h"
 #include "ids.h"
+#include "node_diagram.h"
 #include "node_values.h"
 #include "point_rows.h"
 #include "render.h"
@@ -131,6 +132,9 @@ void CheckPaths(const Options& options) {
   if (options.config && !IsReadableFile(*options.config)) {
     throw UsageError("--config \"" + Printable(*options.config) + "\" is not a readable file");
   }
+  if (options.configFolder && !IsFolder(*options.configFolder)) {
+    throw UsageError("--config \"" + Printable(*options.configFolder) + "\" is not a folder");
+  }
 }
 
 int InfoCommand(const Options& options, std::ostream& out) {
@@ -186,7 +190,11 @@ int NodeCommand(const Options& options, std::ostream& out) {
   }
   if (options.writeConfig) WriteNewFile(*options.writeConfig, NodeConfigurationFile(node), options.force);
   const Node snapshot = ReadNode(node, populated);
-  Show(options, snapshot, out);
+  if (options.svg) {
+    out << DiagramDocument(snapshot, PointRows(snapshot));
+  } else {
+    Show(options, snapshot, out);
+  }
   return options.config && !populated ? ConfigurationRefused(options, snapshot) : kExitOk;
 }
 

@@ -19,6 +19,9 @@ struct Options {
   bool force = false;
   bool json = false;
   bool csv = false;       // points
+  bool svg = false;       // node: the block diagram instead of the tree
+  std::string to;                          // report: the folder written
+  std::optional<std::string> configFolder; // report: configuration files <ID>.kiv, only when given
   bool exitCode = false;  // diff: exit 1 when the devices differ
 };
 
@@ -34,8 +37,9 @@ std::string ResolveFolder(const Options& options, const char* command);
 // to the default folder: a misspelt path would otherwise go unnoticed.
 void WarnAboutCatalogueVariable(const Options& options);
 
-// Refuses an explicit --catalog that is not a folder and a --config that is not a
-// readable regular file (UsageError), so that neither falls back on other data.
+// Refuses an explicit --catalog that is not a folder, a --config that is not a readable
+// regular file and a report's --config that is not a folder (UsageError), so that none
+// falls back on other data.
 void CheckPaths(const Options& options);
 
 // Each command writes its answer to `out` and returns the exit code; info and
@@ -50,5 +54,7 @@ int DiffCommand(const Options& options, std::ostream& out);
 int PointsCommand(const Options& options, std::ostream& out);
 // vemo check: the problems a user must fix in a catalogue folder; exit 1 when there are any.
 int CheckCommand(const Options& options, std::ostream& out);
+// vemo report: a static HTML site of the catalogue folder (report.h).
+int ReportCommand(const Options& options, std::ostream& out);
 
 }  // namespace vemo::cli

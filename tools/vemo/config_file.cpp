@@ -1,5 +1,10 @@
 #include "config_file.h"
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <stdexcept>
+
 #include "errors.h"
 
 namespace vemo::cli {
@@ -16,6 +21,22 @@ void WriteNewFile(const std::string& path, const std::string& text, bool force) 
     WriteFileAtomically(path, text, force);
   } catch (const FileOutputError& error) {
     ThrowOutputError(error);
+  }
+}
+
+void CheckOutputFolder(const std::string& folder) {
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+    throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
+  }
+}
+
+void PrepareFolder(const std::string& folder) {
+  CheckOutputFolder(folder);
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    throw std::runtime_error("cannot make the folder \"" + Printable(folder) + "\": " + error.message());
   }
 }
 

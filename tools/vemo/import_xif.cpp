@@ -1,7 +1,5 @@
 #include "import_xif.h"
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <iostream>
 #include <fstream>
@@ -25,15 +23,6 @@ std::size_t CountNotes(const ImportedDevice& device, ImportNote::Kind kind) {
 
 std::string Plural(std::size_t count, const std::string& one, const std::string& many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-// An output folder that is a file is a usage error; a missing one is made as the first
-// device is written.
-void CheckFolder(const std::string& folder) {
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
-    throw UsageError("--to \"" + Printable(folder) + "\" is not a folder");
-  }
 }
 
 struct Written {
@@ -108,7 +97,7 @@ Json DeviceJson(const Written& written) {
 
 int ImportXifCommand(const std::vector<std::string>& files, const std::string& folder, bool force, bool json,
                      std::ostream& out) {
-  CheckFolder(folder);
+  CheckOutputFolder(folder);  // a missing folder is made as the first device is written
   std::vector<Written> written;
   std::vector<Failed> failed;
   std::map<std::string, std::string> importedFrom;  // program ID -> the file of this run that gave it

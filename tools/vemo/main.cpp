@@ -109,6 +109,11 @@ int Run(int argc, char** argv) {
                    "configuration-file format, for a later --config")
       ->type_name("FILE");
   node->add_flag("--force", options.force, "Let --write-config replace an existing file");
+  node->add_flag("--svg", options.svg,
+                 "Print the node as an SVG block diagram instead: each LonMark object a block with its name and "
+                 "profile, input NVs as arrows in on the left, output NVs out on the right, CPs and configuration "
+                 "NVs with their values below")
+      ->excludes("--json");
 
   CLI::App* points = app.add_subcommand(
       "points", "List every NV and CP of the populated node: object, name, index, direction, type, value, bytes");
@@ -136,6 +141,24 @@ int Run(int argc, char** argv) {
                 "Prints one line per problem (file, program ID, kind, what happens and what to fix), then a\n"
                 "summary; --json lists the problems as docs/json.md describes.\n"
                 "Exit codes: 0 no problems, 1 problems found (or a library error), 2 usage error.\n");
+
+  CLI::App* report = app.add_subcommand(
+      "report", "Write a static HTML report of a catalogue folder: an index, and a page per device with its "
+                "record, problems, block diagram and points");
+  report->add_option("--to", options.to, "Folder to write index.html and <program ID>.html into (made when missing)")
+      ->required()
+      ->type_name("DIR");
+  report->add_option("--catalog", options.catalog, "Catalogue folder (see below for the folder without it)")
+      ->type_name("DIR");
+  report->add_option("--config", options.configFolder,
+                     "Folder of configuration files: a device's values come from DIR/<program ID>.kiv when "
+                     "it is there, else from the catalogue's defaults")
+      ->type_name("DIR");
+  report->footer(std::string(kFolderHelp) +
+                 "The pages are plain HTML with inline SVG, no scripts: open index.html from the folder. Files\n"
+                 "of an earlier report are replaced; every file is written whole or not at all. The problems\n"
+                 "are those of vemo check; message boxes are not shown.\n"
+                 "Exit codes: 0 written, 1 a library error or a file could not be written, 2 usage error.\n");
 
   std::vector<std::string> xifFiles;
   std::string importFolder;
@@ -192,6 +215,7 @@ int Run(int argc, char** argv) {
     if (list->parsed()) return ListCommand(options, std::cout);
     if (points->parsed()) return PointsCommand(options, std::cout);
     if (check->parsed()) return CheckCommand(options, std::cout);
+    if (report->parsed()) return ReportCommand(options, std::cout);
     return DiffCommand(options, std::cout);
   } catch (const UsageError& error) {
     std::cerr << "vemo: " << error.what() << "\n";

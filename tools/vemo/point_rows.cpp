@@ -17,16 +17,24 @@ std::string Error(const Value& value) {
 // Bytes as --set takes them, which a spreadsheet also keeps as text.
 std::string BytesCell(const PointRow& row) { return row.bytes ? "0x" + *row.bytes : row.error; }
 
-std::string Decoded(const Value& value) { return value.decoded ? Format(*value.decoded) : std::string(); }
-
-PointRow Row(const std::string& object, const ConfigurationProperty& cp) {
-  return {object, "CP", cp.name, cp.key, "", cp.value.typeName.value_or(""), Decoded(cp.value), cp.value.hex,
-          Error(cp.value)};
+std::string Label(const LonMarkObject* object) {
+  return object ? "[" + std::to_string(object->index) + "] " + object->name : std::string();
 }
 
-PointRow Row(const std::string& object, const NetworkVariable& nv) {
-  return {object, "NV", nv.name, nv.index, Direction(nv), nv.value.typeName.value_or(""), Decoded(nv.value),
-          nv.value.hex, Error(nv.value)};
+std::optional<std::int16_t> Index(const LonMarkObject* object) {
+  return object ? std::optional<std::int16_t>(object->index) : std::nullopt;
+}
+
+std::string Decoded(const Value& value) { return value.decoded ? Format(*value.decoded) : std::string(); }
+
+PointRow Row(const LonMarkObject* object, const ConfigurationProperty& cp) {
+  return {Label(object), "CP", cp.name, cp.key, "", cp.value.typeName.value_or(""), Decoded(cp.value), cp.value.hex,
+          Error(cp.value), Index(object), true};
+}
+
+PointRow Row(const LonMarkObject* object, const NetworkVariable& nv) {
+  return {Label(object), "NV", nv.name, nv.index, Direction(nv), nv.value.typeName.value_or(""), Decoded(nv.value),
+          nv.value.hex, Error(nv.value), Index(object), nv.section == "NCIs"};
 }
 
 std::string CsvField(const std::string& field) {
@@ -43,23 +51,22 @@ std::vector<PointRow> PointRows(const Node& node) {
   std::set<std::int32_t> filedCPs;
   std::set<std::int16_t> filedNVs;
   for (const LonMarkObject& object : node.objects) {
-    const std::string label = "[" + std::to_string(object.index) + "] " + object.name;
     for (const std::int32_t key : object.cpKeys) {
       const auto cp = std::find_if(node.configurationProperties.begin(), node.configurationProperties.end(),
                                    [key](const ConfigurationProperty& c) { return c.key == key; });
-      if (cp != node.configurationProperties.end() && filedCPs.insert(key).second) rows.push_back(Row(label, *cp));
+      if (cp != node.configurationProperties.end() && filedCPs.insert(key).second) rows.push_back(Row(&object, *cp));
     }
     for (const std::int16_t index : object.nvIndexes) {
       const auto nv = std::find_if(node.networkVariables.begin(), node.networkVariables.end(),
                                    [index](const NetworkVariable& n) { return n.index == index; });
-      if (nv != node.networkVariables.end() && filedNVs.insert(index).second) rows.push_back(Row(label, *nv));
+      if (nv != node.networkVariables.end() && filedNVs.insert(index).second) rows.push_back(Row(&object, *nv));
     }
   }
   for (const ConfigurationProperty& cp : node.configurationProperties) {
-    if (!filedCPs.count(cp.key)) rows.push_back(Row("", cp));
+    if (!filedCPs.count(cp.key)) rows.push_back(Row(nullptr, cp));
   }
   for (const NetworkVariable& nv : node.networkVariables) {
-    if (!filedNVs.count(nv.index)) rows.push_back(Row("", nv));
+    if (!filedNVs.count(nv.index)) rows.push_back(Row(nullptr, nv));
   }
   return rows;
 }

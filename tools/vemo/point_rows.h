@@ -22,6 +22,8 @@ struct PointRow {
   std::string value;       // decoded, else ""
   std::optional<std::string> bytes;  // upper-case hexadecimal; nothing when reading the value failed
   std::string error;                 // then why
+  std::optional<std::int16_t> objectIndex;  // the index of the object it is filed in
+  bool configuration = false;               // a CP or a configuration NV (NCIs section)
 };
 
 // The node's points object by object, in the order `vemo node` shows them, then those
