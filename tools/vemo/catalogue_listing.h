@@ -21,4 +21,8 @@ struct Listing {
 // them, and the files the lookup would skip as broken.
 Listing ListFolder(const std::string& folder);
 
+// A catalogue file's name alone when it lies in `folder` (which ends with "/"), else its
+// whole path.
+std::string FileName(const std::string& path, const std::string& folder);
+
 }  // namespace vemo::cli

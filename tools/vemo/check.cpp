@@ -3,17 +3,13 @@
 
 #include "vemosupport/catalogue.h"
 #include "commands.h"
+#include "catalogue_listing.h"
 #include "errors.h"
 #include "json_output.h"
 
 namespace vemo::cli {
 
 namespace {
-
-// The file's name alone when it lies in the checked folder.
-std::string FileName(const std::string& path, const std::string& folder) {
-  return path.starts_with(folder) ? path.substr(folder.size()) : path;
-}
 
 Json CheckJson(const std::string& folder, const CatalogueCheck& check) {
   Json problems = Json::array();

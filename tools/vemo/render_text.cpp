@@ -2,6 +2,7 @@
 #include <iomanip>
 #include <set>
 
+#include "catalogue_listing.h"
 #include "errors.h"
 #include "render.h"
 
@@ -50,11 +51,6 @@ void PrintNV(std::ostream& out, const NetworkVariable& nv, const char* indent) {
   out << indent << "NV " << nv.index << "  " << nv.name << "  length " << nv.length << "  type " << nv.nvType
       << TypeName(nv.value) << "  " << nv.section << " (" << Direction(nv) << ")" << (nv.blockOffset ? "  offset " + std::to_string(*nv.blockOffset) : "")
       << "  value " << ValueText(nv.value) << "\n";
-}
-
-// The file's name alone when it lies in the listed folder.
-std::string FileName(const std::string& path, const std::string& folder) {
-  return path.starts_with(folder) ? path.substr(folder.size()) : path;
 }
 
 void PrintDevice(std::ostream& out, const char* side, const ListedDevice& device) {

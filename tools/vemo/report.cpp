@@ -15,6 +15,7 @@
 #include "vemosupport/host.h"
 #include "commands.h"
 #include "config_file.h"
+#include "catalogue_listing.h"
 #include "errors.h"
 #include "markup.h"
 #include "node_diagram.h"
@@ -59,11 +60,6 @@ std::string Cell(const std::string& text, const char* cls = nullptr) {
 
 std::string Link(const std::string& href, const std::string& text) {
   return "<a href=\"" + Escaped(href) + "\">" + Escaped(text) + "</a>";
-}
-
-// The file's name alone when it lies in the reported folder.
-std::string FileName(const std::string& path, const std::string& folder) {
-  return path.starts_with(folder) ? path.substr(folder.size()) : path;
 }
 
 // A program ID as a file name: only an ID of 16 upper-case hexadecimal digits names its
