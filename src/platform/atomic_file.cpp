@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <set>
 #include <vector>
@@ -56,7 +57,7 @@ std::string UniqueName(const std::string& name, const char* suffix) {
 struct Slot {
   const FileToWrite* file = nullptr;
   std::string folderPath;
-  Descriptor folder;
+  int folder = -1;        // shared by every target of the folder, see Folders
   std::string name;       // the target's name in its folder
   std::string temporary;  // the written temporary, until it is renamed or removed
   std::string backup;     // a hard link to the file replaced, for putting it back
@@ -66,7 +67,7 @@ struct Slot {
 
 bool Exists(const Slot& slot) {
   struct stat status {};
-  return ::fstatat(slot.folder.get(), slot.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+  return ::fstatat(slot.folder, slot.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool WriteAll(int fd, std::string_view content) {
@@ -82,7 +83,11 @@ bool WriteAll(int fd, std::string_view content) {
   return true;
 }
 
-std::optional<WriteFailure> OpenFolder(Slot& slot) {
+// The folders of one call, each opened once however many of its files are written: a call
+// with many files takes as many descriptors as it has folders, not files.
+using Folders = std::map<std::string, Descriptor>;
+
+std::optional<WriteFailure> OpenFolder(Slot& slot, Folders& folders) {
   const std::string& path = slot.file->path;
   const std::size_t slash = path.rfind('/');
   slot.name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -90,8 +95,10 @@ std::optional<WriteFailure> OpenFolder(Slot& slot) {
   if (slot.name.empty() || slot.name == "." || slot.name == "..") {
     return WriteFailure{path, "cannot write", std::make_error_code(std::errc::is_a_directory)};
   }
-  slot.folder = Descriptor(::open(slot.folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (slot.folder.get() < 0) return WriteFailure{path, "cannot open the folder of", LastError()};
+  auto [folder, added] = folders.try_emplace(slot.folderPath);
+  if (added) folder->second = Descriptor(::open(slot.folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder->second.get() < 0) return WriteFailure{path, "cannot open the folder of", LastError()};
+  slot.folder = folder->second.get();
   return std::nullopt;
 }
 
@@ -101,7 +108,7 @@ std::optional<WriteFailure> WriteTemporary(Slot& slot) {
   Descriptor fd;
   for (int attempt = 0; attempt < 32 && fd.get() < 0; ++attempt) {
     slot.temporary = UniqueName(slot.name, ".tmp");
-    fd = Descriptor(::openat(slot.folder.get(), slot.temporary.c_str(),
+    fd = Descriptor(::openat(slot.folder, slot.temporary.c_str(),
                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, slot.file->mode));
     if (fd.get() < 0 && errno != EEXIST) break;
   }
@@ -123,7 +130,7 @@ void KeepBackup(Slot& slot) {
   if (!slot.existed) return;
   for (int attempt = 0; attempt < 32; ++attempt) {
     std::string backup = UniqueName(slot.name, ".old");
-    if (::linkat(slot.folder.get(), slot.name.c_str(), slot.folder.get(), backup.c_str(), 0) == 0) {
+    if (::linkat(slot.folder, slot.name.c_str(), slot.folder, backup.c_str(), 0) == 0) {
       slot.backup = std::move(backup);
       return;
     }
@@ -134,7 +141,7 @@ void KeepBackup(Slot& slot) {
 // Renames the temporary to the target only when no target exists, as one step where the
 // file system allows it.
 bool RenameNoReplace(const Slot& slot) {
-  const int folder = slot.folder.get();
+  const int folder = slot.folder;
   if (::renameat2(folder, slot.temporary.c_str(), folder, slot.name.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EINVAL && errno != ENOSYS) return false;
   // No such rename here: a hard link is made only where no name is.
@@ -155,7 +162,7 @@ bool RenameNoReplace(const Slot& slot) {
 void PutBack(std::vector<Slot>& slots) {
   for (auto slot = slots.rbegin(); slot != slots.rend(); ++slot) {
     if (!slot->renamed) continue;
-    const int folder = slot->folder.get();
+    const int folder = slot->folder;
     if (!slot->backup.empty()) {
       if (::renameat(folder, slot->backup.c_str(), folder, slot->name.c_str()) == 0) slot->backup.clear();
     } else if (!slot->existed) {
@@ -166,11 +173,11 @@ void PutBack(std::vector<Slot>& slots) {
 
 // Flushes each folder once, so that the renames themselves reach the disk.
 std::optional<WriteFailure> FlushFolders(const std::vector<Slot>& slots) {
-  std::set<std::string> flushed;
+  std::set<int> flushed;
   for (const Slot& slot : slots) {
-    if (slot.folder.get() < 0 || !flushed.insert(slot.folderPath).second) continue;
+    if (slot.folder < 0 || !flushed.insert(slot.folder).second) continue;
     // A file system that cannot flush a folder (EINVAL) has nothing more to give.
-    if (::fsync(slot.folder.get()) != 0 && errno != EINVAL) {
+    if (::fsync(slot.folder) != 0 && errno != EINVAL) {
       return WriteFailure{slot.file->path, "cannot flush the folder of", LastError()};
     }
   }
@@ -180,11 +187,12 @@ std::optional<WriteFailure> FlushFolders(const std::vector<Slot>& slots) {
 }  // namespace
 
 std::optional<WriteFailure> WriteFilesWhole(std::span<const FileToWrite> files, bool replace) {
+  Folders folders;  // before the slots, which use its descriptors until they go
   std::vector<Slot> slots(files.size());
   std::optional<WriteFailure> failure;
   for (std::size_t i = 0; i < files.size() && !failure; ++i) {
     slots[i].file = &files[i];
-    failure = OpenFolder(slots[i]);
+    failure = OpenFolder(slots[i], folders);
     // Refused before anything is written; the rename below refuses again, race-free.
     if (!failure && !replace && Exists(slots[i])) {
       failure = WriteFailure{files[i].path, "cannot create", std::make_error_code(std::errc::file_exists)};
@@ -195,7 +203,7 @@ std::optional<WriteFailure> WriteFilesWhole(std::span<const FileToWrite> files, 
     Slot& slot = slots[i];
     // The last file's rename is the last step: nothing after it can fail and need it back.
     if (replace && i + 1 < slots.size()) KeepBackup(slot);
-    const int folder = slot.folder.get();
+    const int folder = slot.folder;
     slot.renamed = replace ? ::renameat(folder, slot.temporary.c_str(), folder, slot.name.c_str()) == 0
                            : RenameNoReplace(slot);
     if (slot.renamed) {
@@ -206,8 +214,8 @@ std::optional<WriteFailure> WriteFilesWhole(std::span<const FileToWrite> files, 
   }
   if (failure) PutBack(slots);
   for (Slot& slot : slots) {
-    if (!slot.temporary.empty()) ::unlinkat(slot.folder.get(), slot.temporary.c_str(), 0);
-    if (!slot.backup.empty()) ::unlinkat(slot.folder.get(), slot.backup.c_str(), 0);
+    if (!slot.temporary.empty()) ::unlinkat(slot.folder, slot.temporary.c_str(), 0);
+    if (!slot.backup.empty()) ::unlinkat(slot.folder, slot.backup.c_str(), 0);
   }
   std::optional<WriteFailure> flush = FlushFolders(slots);
   return failure ? failure : flush;

@@ -84,5 +84,27 @@ TEST(AtomicFile, AFailureAtAnyStepLeavesEveryTargetAsItWasAndNoTemporary) {
   EXPECT_EQ(Names(folder), before);
 }
 
+// One call writes many files of one folder under a descriptor limit far below their
+// number: the folder is opened once, not once a file.
+TEST(AtomicFile, ManyFilesOfOneFolderNeedNoDescriptorEach) {
+  const test::TempDir dir;
+  const std::string folder = dir.Mkdir("site");
+  std::vector<std::string> contents;
+  for (int i = 0; i < 200; ++i) contents.push_back(std::to_string(i));
+  std::vector<FileOutput> pages;
+  for (const std::string& content : contents) pages.push_back({folder + "/page" + content + ".html", content});
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const rlimit limit{64, 64};
+    setrlimit(RLIMIT_NOFILE, &limit);
+    _exit(Failure(pages, false) == "none" ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "200 files under a limit of 64 descriptors";
+  EXPECT_EQ(test::ReadFile(folder + "/page199.html"), "199");
+}
+
 }  // namespace
 }  // namespace vemo

@@ -36,9 +36,8 @@ constexpr const char* kStyle =
     ".diagram{overflow:auto;border:1px solid #bbb}";
 
 // Pages are written a few at a time, several such writes at once, while the next pages are
-// made. Every file waits for the disk's flush, and flushes that wait together take little
-// longer than one; a write holds a descriptor for each of its files, and a catalogue may
-// hold thousands of devices.
+// made: every file waits for the disk's flush, and flushes that wait together take little
+// longer than one.
 constexpr std::size_t kBatch = 2;    // files of one write
 constexpr std::size_t kWriters = 8;  // writes under way at once
 
