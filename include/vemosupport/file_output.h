@@ -49,4 +49,9 @@ VEMO_EXPORT void WriteFileAtomically(const std::string& path, std::string_view c
 // Throws FileOutputError.
 VEMO_EXPORT void WriteFilesAtomically(const std::vector<FileOutput>& files, bool replace);
 
+// Makes `folder` and the folders above it where they are missing; a folder already there
+// is left as it is. A file in its place, or a folder that cannot be made, throws
+// FileOutputError.
+VEMO_EXPORT void MakeFolder(const std::string& folder);
+
 }  // namespace vemo

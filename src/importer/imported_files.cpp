@@ -1,7 +1,3 @@
-#include <sys/stat.h>
-
-#include <filesystem>
-
 #include "vemosupport/file_output.h"
 #include "vemosupport/importer.h"
 
@@ -13,16 +9,7 @@ ImportedFiles ImportedFilePaths(const ImportedDevice& device, const std::string&
 }
 
 ImportedFiles WriteImportedDevice(const ImportedDevice& device, const std::string& folder, bool replace) {
-  struct stat status {};
-  if (::stat(folder.c_str(), &status) == 0) {
-    if (!S_ISDIR(status.st_mode)) {
-      throw FileOutputError(folder, std::make_error_code(std::errc::not_a_directory), "cannot write into");
-    }
-  } else {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) throw FileOutputError(folder, error, "cannot make the folder");
-  }
+  MakeFolder(folder);
   const ImportedFiles files = ImportedFilePaths(device, folder);
   WriteFilesAtomically({{files.configurationFile, device.configurationFile}, {files.catalogueFile, device.catalogueEntry}},
                        replace);

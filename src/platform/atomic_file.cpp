@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -239,6 +240,19 @@ void WriteFilesAtomically(const std::vector<FileOutput>& files, bool replace) {
 
 void WriteFileAtomically(const std::string& path, std::string_view content, bool replace) {
   WriteFilesAtomically({{path, content}}, replace);
+}
+
+void MakeFolder(const std::string& folder) {
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) == 0) {
+    if (!S_ISDIR(status.st_mode)) {
+      throw FileOutputError(folder, std::make_error_code(std::errc::not_a_directory), "cannot write into");
+    }
+    return;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) throw FileOutputError(folder, error, "cannot make the folder");
 }
 
 }  // namespace vemo

@@ -2,9 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <stdexcept>
-
 #include "errors.h"
 
 namespace vemo::cli {
@@ -33,11 +30,7 @@ void CheckOutputFolder(const std::string& folder) {
 
 void PrepareFolder(const std::string& folder) {
   CheckOutputFolder(folder);
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    throw std::runtime_error("cannot make the folder \"" + Printable(folder) + "\": " + error.message());
-  }
+  MakeFolder(folder);
 }
 
 }  // namespace vemo::cli

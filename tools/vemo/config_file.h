@@ -19,7 +19,7 @@ void WriteNewFile(const std::string& path, const std::string& text, bool force);
 void CheckOutputFolder(const std::string& folder);
 
 // Makes the folder --to names, with the folders above it, when it is not there yet; a
-// file in its place is a UsageError, a folder that cannot be made a std::runtime_error.
+// file in its place is a UsageError, a folder that cannot be made a FileOutputError.
 void PrepareFolder(const std::string& folder);
 
 }  // namespace vemo::cli
